@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/services/Expected.h"
+#include "engine/services/ServiceError.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace varnel {
+
+// What attributesOfItem() reports. The item itself is described (a symbolic
+// link is reported as a link, not as what it points to); `resolvedPath` is the
+// canonical path of the final target for links, empty when the link dangles or loops.
+struct FileAttributes {
+    enum class Type { regular, directory, symbolicLink, fifo, socket, other };
+    Type type = Type::regular;
+    qint64 size = 0;
+    QDateTime modificationDate;
+    int posixPermissions = 0;  // e.g. 0600
+    QString resolvedPath;
+};
+
+enum class DirectoryLocation { caches, applicationSupport };
+
+// Every touch of the file system goes through this interface. All paths are
+// absolute. Failing operations return the platform's error as a value whose
+// message a user can read.
+class FileSystemOperating {
+public:
+    virtual ~FileSystemOperating() = default;
+
+    /* 1 */ virtual bool fileExists(const QString& path) const = 0;
+    /* 2 */ virtual bool fileExists(const QString& path, bool* isDirectory) const = 0;
+    /* 3 */ virtual bool isExecutableFile(const QString& path) const = 0;
+    /* 4 */ virtual Expected<QByteArray, ServiceError> contents(const QString& path) const = 0;
+    /* 5 */ virtual Expected<Done, ServiceError> writeData(const QByteArray& data, const QString& path,
+                                                           bool atomically) const = 0;
+    /* 6 */ virtual QString temporaryDirectory() const = 0;
+    /* 7 */ virtual Expected<QString, ServiceError> directory(DirectoryLocation location,
+                                                              bool create) const = 0;
+    /* 8 */ virtual Expected<QStringList, ServiceError> contentsOfDirectory(const QString& path) const = 0;
+    /* 9 */ virtual Expected<Done, ServiceError> createDirectory(const QString& path,
+                                                                 bool withIntermediateDirectories) const = 0;
+    /* 10 */ virtual Expected<Done, ServiceError> removeItem(const QString& path) const = 0;
+    /* 11 */ virtual QString homeDirectory() const = 0;
+    /* 12 */ virtual Expected<Done, ServiceError> moveItem(const QString& from, const QString& to) const = 0;
+    /* 13 */ virtual Expected<Done, ServiceError> writeText(const QString& text, const QString& path,
+                                                            bool atomically) const = 0;
+    /* 14 */ virtual Expected<FileAttributes, ServiceError> attributesOfItem(const QString& path) const = 0;
+    /* 15 */ virtual Expected<Done, ServiceError> setPosixPermissions(int permissions,
+                                                                      const QString& path) const = 0;
+    /* 16 */ virtual Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const = 0;
+};
+
+}  // namespace varnel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "engine/services/ProcessRunning.h"
+
+#include <chrono>
+
+namespace varnel {
+
+// The POSIX implementation of ProcessRunning (posix_spawn, pipes, poll, waitpid).
+//
+// Every child starts in its own process group with /dev/null as standard input
+// and no descriptor of ours but its pipe ends. Terminating a child signals the
+// whole group with SIGTERM and, when anything of the group is still alive after
+// `terminationGrace`, with SIGKILL: a stopped `zsh -lc 'brew …'` leaves nothing behind.
+class LiveProcessRunner final : public ProcessRunning {
+public:
+    explicit LiveProcessRunner(std::chrono::milliseconds terminationGrace = std::chrono::seconds(3));
+
+    Expected<ProcessResult, ServiceError> run(const QString& executable, const QStringList& arguments,
+                                              const std::optional<Environment>& environment = std::nullopt,
+                                              std::stop_token stop = {}) const override;
+
+    void stream(const QString& executable, const QStringList& arguments,
+                const std::optional<Environment>& environment,
+                const std::shared_ptr<LiveProcessCancellation>& cancellation, const ProcessStreamSink& sink,
+                std::stop_token stop = {}) const override;
+
+private:
+    std::chrono::milliseconds terminationGrace_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,17 @@
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+// One QApplication for every test executable: the UI tests need it, and the
+// engine tests use its event loop to receive queued results.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Tests never send usage events anywhere unless they build their own service.
+    if (qEnvironmentVariableIsEmpty("VARNEL_TELEMETRY_DISABLED"))
+        qputenv("VARNEL_TELEMETRY_DISABLED", "1");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

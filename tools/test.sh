@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh --tests
-export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/varnel-ccache}"
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/varnel-ccache}" CCACHE_BASEDIR="$PWD"
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev --output-on-failure -j2 "$@"

@@ -1,15 +1,26 @@
 #include "app/VarnelCliApp.h"
 
 #include "app/CommandLineProduct.h"
+#include "ui/VarnelRootView.h"
 
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace varnel {
 
 VarnelCliApp::VarnelCliApp()
 {
+    // Before any view is built: every screen reads the active product.
     ProductConfig::setCurrent(products::commandLine());
+
     window_ = std::make_unique<QWidget>();
+    window_->setObjectName(QStringLiteral("main-window"));
+    window_->setWindowTitle(ProductConfig::current()->displayName);
+    auto* layout = new QVBoxLayout(window_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new VarnelRootView(AppServices::live()));
+    // 720 x 720 by default; the content's minimum (720 x 700) bounds resizing.
+    window_->resize(720, 720);
 }
 
 VarnelCliApp::~VarnelCliApp() = default;

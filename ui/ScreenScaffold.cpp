@@ -23,6 +23,7 @@ ScreenScaffold::ScreenScaffold(const Options& options, QWidget* content, QWidget
 
     explainer_ = new QLabel(options.explainer, this);
     explainer_->setWordWrap(true);
+    explainer_->setFont(ui::bodyFont());
     explainer_->setObjectName(options.explainerAccessibilityIdentifier);
     explainer_->setVisible(!options.explainer.isEmpty());
     layout->addWidget(explainer_);

@@ -31,6 +31,13 @@ QFont headlineFont()
     return f;
 }
 
+QFont bodyFont()
+{
+    QFont f;
+    f.setPointSize(13);
+    return f;
+}
+
 QFont calloutFont()
 {
     QFont f;

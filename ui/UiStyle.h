@@ -14,6 +14,7 @@ namespace varnel::ui {
 
 QFont titleFont(int pointSize = 26);
 QFont headlineFont();
+QFont bodyFont();
 QFont calloutFont();
 QFont footnoteFont();
 

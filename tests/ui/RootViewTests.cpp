@@ -1,0 +1,148 @@
+#include "app/CommandLineProduct.h"
+#include "engine/config/Products.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeProcessRunner.h"
+#include "support/InMemoryKeyValueStore.h"
+#include "support/TestSupport.h"
+#include "ui/AppEnvironment.h"
+#include "ui/NavigationStackView.h"
+#include "ui/VarnelRootView.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace varnel;
+using namespace varnel::testing;
+
+namespace {
+
+class RootViewTest : public ::testing::Test {
+protected:
+    void SetUp() override { ProductConfig::setCurrent(products::commandLine()); }
+
+    AppServices fixtureServices()
+    {
+        AppServices s;
+        s.processRunner = std::make_shared<FakeProcessRunner>();
+        s.fs = std::make_shared<FakeFileSystem>();
+        s.http = AppServices::live().http;
+        s.store = store;
+        s.isFixtureMode = true;
+        return s;
+    }
+
+    QStringList labelTexts(QWidget* root)
+    {
+        QStringList texts;
+        for (QLabel* label : root->findChildren<QLabel*>())
+            if (label->isVisibleTo(root))
+                texts << label->text();
+        return texts;
+    }
+
+    std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
+};
+
+}  // namespace
+
+TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
+{
+    const QString key = ProductConfig::current()->consentedKey();
+    VarnelRootView root(fixtureServices());
+    root.resize(720, 720);
+    root.show();
+
+    const QStringList texts = labelTexts(&root);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Welcome to Varnel for the Command Line")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("What this app does")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("•  Asks for your permission before installing or changing anything.")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Your privacy and Mac integrity are respected")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("•  A random session ID is created for anonymous usage counts.")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Read the privacy details:")));
+    auto* privacy = findByID<QLabel>(&root, QStringLiteral("consent-privacy-link"));
+    ASSERT_NE(privacy, nullptr);
+    EXPECT_TRUE(privacy->text().contains(QStringLiteral("/varnel/privacy")));
+    saveScreenshot(&root, QStringLiteral("consent"));
+
+    EXPECT_FALSE(store->boolValue(key));
+    auto* cont = findByID<QPushButton>(&root, QStringLiteral("consent-continue"));
+    ASSERT_NE(cont, nullptr);
+    QTest::mouseClick(cont, Qt::LeftButton);
+
+    EXPECT_TRUE(store->boolValue(key));
+    EXPECT_TRUE(root.hasConsented());
+    QTRY_VERIFY_WITH_TIMEOUT(root.findChild<QWidget*>(QStringLiteral("consent-view")) == nullptr, 2000);
+    auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_EQ(button->text(), QStringLiteral("Check my setup"));
+    saveScreenshot(&root, QStringLiteral("welcome"));
+}
+
+TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
+{
+    store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
+    VarnelRootView root(fixtureServices());
+    QSignalSpy probed(&root, &VarnelRootView::startUpProbeFinished);
+    root.show();
+
+    EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-view")), nullptr);
+    EXPECT_TRUE(labelTexts(&root).contains(QStringLiteral("Varnel to build software")));
+    // In fixture mode the start-up probe finishes without probing anything.
+    EXPECT_TRUE(probed.count() == 1 || probed.wait(2000));
+    EXPECT_FALSE(root.environment().profile().has_value());
+
+    auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(root.environment().navigation().path().size(), 1);
+    EXPECT_EQ(root.environment().navigation().path().first(), Screen::setupWorkflow());
+
+    // A destination with nothing to show is an empty screen, not a crash; back pops it.
+    root.environment().navigation().push(Screen::nextStep());
+    EXPECT_NE(root.findChild<QWidget*>(QStringLiteral("empty-destination")), nullptr);
+    auto* back = findByID<QPushButton>(&root, QStringLiteral("navigation-back"));
+    ASSERT_NE(back, nullptr);
+    QTest::mouseClick(back, Qt::LeftButton);
+    QTest::mouseClick(back, Qt::LeftButton);
+    EXPECT_TRUE(root.environment().navigation().path().isEmpty());
+    EXPECT_FALSE(back->isVisibleTo(&root));
+}
+
+TEST_F(RootViewTest, theJavaMedicsButtonPushesDiagnose)
+{
+    ProductConfig::setCurrent(products::javaMedic());
+    store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
+    VarnelRootView root(fixtureServices());
+    root.show();
+    EXPECT_TRUE(labelTexts(&root).contains(QStringLiteral("Kestrane Medic for Java")));
+    auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Diagnose Java"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(root.environment().navigation().path().size(), 1);
+    EXPECT_EQ(root.environment().navigation().path().first(), Screen::diagnose());
+}
+
+TEST(NavigationStack, keepsScreensStillOnThePathAndDestroysPoppedOnes)
+{
+    AppNavigation navigation;
+    int built = 0;
+    NavigationStackView view(navigation, new QWidget, [&](const Screen&) {
+        ++built;
+        return new QWidget;
+    });
+    navigation.push(Screen::setupWorkflow());
+    QWidget* first = view.currentScreen();
+    navigation.push(Screen::contentOffer(QStringLiteral("a")));
+    navigation.setPath({Screen::setupWorkflow(), Screen::contentOffer(QStringLiteral("b"))});
+    EXPECT_EQ(built, 3);  // the workflow screen was kept, offer "a" replaced by "b"
+    navigation.pop();
+    EXPECT_EQ(view.currentScreen(), first);
+    navigation.popToRoot();
+    EXPECT_EQ(built, 3);
+}

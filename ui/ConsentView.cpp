@@ -1,0 +1,82 @@
+#include "ui/ConsentView.h"
+
+#include "engine/config/ProductConfig.h"
+#include "engine/services/KeyValueStoring.h"
+#include "ui/ScreenScaffold.h"
+#include "ui/UiStyle.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace varnel {
+
+namespace {
+QWidget* section(const QString& heading, const QStringList& bullets, QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    auto* title = new QLabel(heading, box);
+    title->setFont(ui::headlineFont());
+    layout->addWidget(title);
+    for (const QString& text : bullets) {
+        auto* bullet = new QLabel(QStringLiteral("•  ") + text, box);
+        bullet->setFont(ui::calloutFont());
+        bullet->setWordWrap(true);
+        layout->addWidget(bullet);
+    }
+    return box;
+}
+}  // namespace
+
+ConsentView::ConsentView(KeyValueStoring& store, std::function<void()> onContinue, QWidget* parent)
+    : QWidget(parent), store_(store), onContinue_(std::move(onContinue))
+{
+    const auto product = ProductConfig::current();
+    setObjectName(QStringLiteral("consent-view"));
+
+    ScreenScaffold::Options options;
+    options.title = QStringLiteral("Welcome to ") + product->displayName;
+    auto* scaffold = new ScreenScaffold(options, nullptr, this);
+
+    auto* content = scaffold->contentLayout();
+    content->setSpacing(18);
+    content->addWidget(section(product->consent.whatTitle, product->consent.whatBullets, scaffold));
+    content->addWidget(section(product->consent.privacyTitle, product->consent.privacyBullets, scaffold));
+
+    auto* privacyRow = new QHBoxLayout;
+    auto* privacyLead = new QLabel(QStringLiteral("Read the privacy details:"), scaffold);
+    privacyLead->setFont(ui::footnoteFont());
+    auto* privacyLink = ui::linkLabel(product->urls.privacy.toString(), product->urls.privacy, scaffold,
+                                      QStringLiteral("consent-privacy-link"));
+    privacyLink->setFont(ui::footnoteFont());
+    privacyRow->addWidget(privacyLead);
+    privacyRow->addWidget(privacyLink);
+    privacyRow->addStretch();
+    content->addLayout(privacyRow);
+    content->addStretch();
+
+    auto* button = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("consent-continue"), scaffold, true);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(button);
+    content->addLayout(buttonRow);
+    connect(button, &QPushButton::clicked, this, &ConsentView::continuePressed);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scaffold);
+}
+
+void ConsentView::continuePressed()
+{
+    store_.setValue(ProductConfig::current()->consentedKey(), QVariant(true));
+    // "consent_given" is sent from here once usage events are wired in.
+    if (onContinue_)
+        onContinue_();
+}
+
+}  // namespace varnel

@@ -1,0 +1,82 @@
+#include "ui/VarnelRootView.h"
+
+#include "engine/config/ProductConfig.h"
+#include "ui/AppEnvironment.h"
+#include "ui/ConsentView.h"
+#include "ui/EmptyDestinationView.h"
+#include "ui/NavigationStackView.h"
+#include "ui/WelcomeView.h"
+
+#include <QStackedLayout>
+
+namespace varnel {
+
+VarnelRootView::VarnelRootView(AppServices services, QWidget* parent)
+    : QWidget(parent), environment_(new AppEnvironment(std::move(services), this))
+{
+    setObjectName(QStringLiteral("root-view"));
+    setMinimumSize(720, 700);
+    layout_ = new QStackedLayout(this);
+
+    hasConsented_ = environment_->services().store->boolValue(ProductConfig::current()->consentedKey());
+    if (hasConsented_) {
+        showNavigation();
+    } else {
+        auto* consent = new ConsentView(*environment_->services().store, [this] {
+            hasConsented_ = true;
+            showNavigation();
+        });
+        layout_->addWidget(consent);
+    }
+}
+
+VarnelRootView::~VarnelRootView() = default;
+
+void VarnelRootView::showNavigation()
+{
+    if (navigationView_)
+        return;
+    auto* welcome = new WelcomeView(environment_->navigation());
+    navigationView_ = new NavigationStackView(environment_->navigation(), welcome,
+                                              [this](const Screen& screen) { return makeDestination(screen); });
+    connect(navigationView_, &NavigationStackView::firstShown, this, &VarnelRootView::startUpProbe);
+    layout_->addWidget(navigationView_);
+    if (QWidget* consent = layout_->widget(0); consent != navigationView_) {
+        layout_->removeWidget(consent);
+        consent->deleteLater();
+    }
+    layout_->setCurrentWidget(navigationView_);
+}
+
+QWidget* VarnelRootView::makeDestination(const Screen& screen)
+{
+    switch (screen.kind) {
+    case Screen::Kind::setupWorkflow:
+    case Screen::Kind::diagnose:
+    case Screen::Kind::audit:
+    case Screen::Kind::nextStep:
+    case Screen::Kind::contentOffer:
+    case Screen::Kind::guidedHelpOffer:
+    case Screen::Kind::aiCodingOffer:
+        break;
+    }
+    return new EmptyDestinationView;
+}
+
+void VarnelRootView::startUpProbe()
+{
+    if (probeStarted_)
+        return;
+    probeStarted_ = true;
+    // The system profiler arrives with the probing work; until then the
+    // probe finishes without a profile.
+    finishStartUpProbe();
+}
+
+void VarnelRootView::finishStartUpProbe()
+{
+    // "app_launched" goes out here once usage events are wired in.
+    emit startUpProbeFinished();
+}
+
+}  // namespace varnel

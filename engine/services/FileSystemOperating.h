@@ -54,6 +54,10 @@ public:
     /* 15 */ virtual Expected<Done, ServiceError> setPosixPermissions(int permissions,
                                                                       const QString& path) const = 0;
     /* 16 */ virtual Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const = 0;
+
+    // Bytes available to the user on the volume holding `path`; absent when
+    // it cannot be read.
+    virtual std::optional<qint64> availableCapacity(const QString& path) const { return std::nullopt; }
 };
 
 }  // namespace varnel

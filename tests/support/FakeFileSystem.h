@@ -38,6 +38,8 @@ public:
     Expected<FileAttributes, ServiceError> attributesOfItem(const QString& path) const override;
     Expected<Done, ServiceError> setPosixPermissions(int permissions, const QString& path) const override;
     Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const override;
+    std::optional<qint64> availableCapacity(const QString&) const override { return availableCapacity_; }
+    void setAvailableCapacity(std::optional<qint64> bytes) { availableCapacity_ = bytes; }
 
 private:
     struct File {
@@ -49,6 +51,7 @@ private:
     void addParentsLocked(const QString& path) const;
 
     QString home_;
+    std::optional<qint64> availableCapacity_;
     mutable std::mutex lock_;
     mutable std::map<QString, File> files_;
     mutable std::set<QString> directories_;

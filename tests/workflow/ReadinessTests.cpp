@@ -1,0 +1,94 @@
+#include "engine/workflow/NetworkReadinessProbe.h"
+#include "engine/workflow/ReadinessScreenCopy.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnel;
+using Sample = NetworkReadinessProbe::EndpointSample;
+
+namespace {
+NetworkReadinessConfig commandLineNetwork()
+{
+    NetworkReadinessConfig c;
+    c.endpoints = {QUrl(QStringLiteral("http://127.0.0.1:1/a")), QUrl(QStringLiteral("http://127.0.0.1:1/b"))};
+    c.estimatedPayloadBytes = 1'500'000'000;
+    c.slowThresholdSeconds = 600;
+    c.maxSampleBytes = 800'000;
+    c.probeTimeoutSeconds = 3.0;
+    return c;
+}
+const DiskReadinessConfig kDisk{15'000'000'000, 10'000'000'000, 3'000'000'000};
+}  // namespace
+
+TEST(Readiness, networkVerdictFromSamples)
+{
+    const auto config = commandLineNetwork();
+    // The best endpoint decides: 30 Mbps (3.75 MB/s) against 5 Mbps gives 400 s, ok.
+    auto best = NetworkReadinessProbe::judge({{Sample::Kind::throughput, 3'750'000}, {Sample::Kind::throughput, 625'000}},
+                                             config);
+    EXPECT_EQ(best.verdict, NetworkVerdict::ok);
+    EXPECT_EQ(best.estimatedInstallSeconds, 400);
+    EXPECT_DOUBLE_EQ(*best.downMbps, 30.0);
+    EXPECT_EQ(best.endpointsReachable, 2);
+
+    auto slow = NetworkReadinessProbe::judge({{Sample::Kind::throughput, 1'000'000}, {Sample::Kind::down, 0}}, config);
+    EXPECT_EQ(slow.verdict, NetworkVerdict::slow);
+    EXPECT_EQ(slow.estimatedInstallSeconds, 1500);
+    EXPECT_TRUE(slow.needsWarning());
+
+    auto unreachable = NetworkReadinessProbe::judge({{Sample::Kind::down, 0}, {Sample::Kind::down, 0}}, config);
+    EXPECT_EQ(unreachable, (NetworkReadinessResult{NetworkVerdict::unreachable, std::nullopt, std::nullopt, 0, 2}));
+
+    // One endpoint timing out instead of being down: nothing can be said.
+    auto unmeasured = NetworkReadinessProbe::judge({{Sample::Kind::down, 0}, {Sample::Kind::timeout, 0}}, config);
+    EXPECT_EQ(unmeasured.verdict, NetworkVerdict::unmeasured);
+    EXPECT_FALSE(unmeasured.needsWarning());
+    // A server that answered without a byte counts as reachable.
+    auto responded = NetworkReadinessProbe::judge({{Sample::Kind::responded, 0}, {Sample::Kind::down, 0}}, config);
+    EXPECT_EQ(responded.verdict, NetworkVerdict::unmeasured);
+    EXPECT_EQ(responded.endpointsReachable, 1);
+}
+
+TEST(Readiness, diskVerdictThresholds)
+{
+    EXPECT_EQ(diskReadiness(24'000'000'000, kDisk).verdict, DiskVerdict::low);
+    EXPECT_EQ(diskReadiness(25'000'000'000, kDisk).verdict, DiskVerdict::ok);
+    EXPECT_EQ(diskReadiness(2'900'000'000, kDisk).verdict, DiskVerdict::critical);
+    const auto unknown = diskReadiness(std::nullopt, kDisk);
+    EXPECT_EQ(unknown.verdict, DiskVerdict::unmeasured);
+    EXPECT_FALSE(unknown.needsWarning());
+    EXPECT_EQ(unknown.worstCaseBytes, 15'000'000'000);
+    EXPECT_EQ(unknown.headroomBytes, 10'000'000'000);
+}
+
+TEST(Readiness, warningTexts)
+{
+    NetworkReadinessResult slow{NetworkVerdict::slow, std::nullopt, std::nullopt, 1, 3};
+    auto copy = ReadinessScreenCopy::network(slow);
+    EXPECT_EQ(copy.headline, QStringLiteral("Slow Internet Connection"));
+    EXPECT_TRUE(copy.body.contains(QStringLiteral("take about 10 minutes.")));
+    slow.estimatedInstallSeconds = 1500;
+    EXPECT_TRUE(ReadinessScreenCopy::network(slow).body.contains(QStringLiteral("about 25 minutes.")));
+    slow.estimatedInstallSeconds = 20;  // never below one minute
+    EXPECT_TRUE(ReadinessScreenCopy::network(slow).body.contains(QStringLiteral("about 1 minutes.")));
+    EXPECT_EQ(copy.continueLabel, QStringLiteral("Continue now"));
+
+    auto unreachable = ReadinessScreenCopy::network({NetworkVerdict::unreachable, {}, {}, 0, 3});
+    EXPECT_EQ(unreachable.headline, QStringLiteral("We can't reach the servers needed to install"));
+    EXPECT_EQ(unreachable.stopLabel, QStringLiteral("Stop and try later"));
+
+    auto critical = ReadinessScreenCopy::disk(diskReadiness(2'900'000'000, kDisk));
+    EXPECT_EQ(critical.headline, QStringLiteral("Your Mac is almost out of space"));
+    EXPECT_TRUE(critical.body.startsWith(QStringLiteral("Your Mac has only about 3 GB free.")));
+    EXPECT_EQ(critical.continueLabel, QStringLiteral("Continue anyway"));
+
+    auto low = ReadinessScreenCopy::disk(diskReadiness(24'400'000'000, kDisk));
+    EXPECT_EQ(low.headline, QStringLiteral("Low on disk space"));
+    EXPECT_TRUE(low.body.contains(QStringLiteral("up to about 15 GB if you install")));
+    EXPECT_TRUE(low.body.contains(QStringLiteral("Your Mac has about 24 GB free right now.")));
+
+    DiskReadinessResult unknownLow{DiskVerdict::low, std::nullopt, 15'000'000'000, 10'000'000'000};
+    EXPECT_TRUE(ReadinessScreenCopy::disk(unknownLow).body.contains(QStringLiteral("about a little GB free")));
+    unknownLow.verdict = DiskVerdict::critical;
+    EXPECT_TRUE(ReadinessScreenCopy::disk(unknownLow).body.contains(QStringLiteral("only about a few GB free")));
+}

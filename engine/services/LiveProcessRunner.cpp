@@ -1,21 +1,74 @@
 #include "engine/services/LiveProcessRunner.h"
 
-// Placeholder until the POSIX implementation lands.
+#include "engine/services/PosixProcess.h"
+#include "engine/services/ProcessLineSplitter.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+
 namespace varnel {
+
+namespace {
+
+// The whole buffer as UTF-8, or the empty text when any of it is not UTF-8.
+QString decodeStrictly(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    return decoder.hasError() ? QString() : text;
+}
+
+}  // namespace
 
 LiveProcessRunner::LiveProcessRunner(std::chrono::milliseconds terminationGrace) : terminationGrace_(terminationGrace) {}
 
-Expected<ProcessResult, ServiceError> LiveProcessRunner::run(const QString& executable, const QStringList&,
-                                                             const std::optional<Environment>&, std::stop_token) const
+Expected<ProcessResult, ServiceError> LiveProcessRunner::run(const QString& executable, const QStringList& arguments,
+                                                             const std::optional<Environment>& environment,
+                                                             std::stop_token stop) const
 {
-    return Expected<ProcessResult, ServiceError>::failure(ServiceError::fromErrno(ENOSYS, executable));
+    auto launched = PosixProcess::launch(executable, arguments, environment, PosixProcess::Pipes::separate,
+                                         terminationGrace_);
+    if (!launched)
+        return Expected<ProcessResult, ServiceError>::failure(launched.error());
+    const std::shared_ptr<PosixProcess> process = std::move(launched).value();
+    std::stop_callback onStop(stop, [&process] { process->terminate(); });
+
+    QByteArray output;
+    QByteArray error;
+    const int32_t code = process->pump([&](PosixProcess::Channel channel, const char* data, std::size_t size) {
+        (channel == PosixProcess::Channel::standardOutput ? output : error).append(data, static_cast<qsizetype>(size));
+    });
+    return ProcessResult{code, decodeStrictly(output), decodeStrictly(error)};
 }
 
-void LiveProcessRunner::stream(const QString&, const QStringList&, const std::optional<Environment>&,
-                               const std::shared_ptr<LiveProcessCancellation>&, const ProcessStreamSink& sink,
-                               std::stop_token) const
+void LiveProcessRunner::stream(const QString& executable, const QStringList& arguments,
+                               const std::optional<Environment>& environment,
+                               const std::shared_ptr<LiveProcessCancellation>& cancellation,
+                               const ProcessStreamSink& sink, std::stop_token stop) const
 {
-    sink(ProcessStreamEvent::failedToStart(QStringLiteral("not implemented")));
+    auto launched = PosixProcess::launch(executable, arguments, environment, PosixProcess::Pipes::merged,
+                                         terminationGrace_);
+    if (!launched) {
+        sink(ProcessStreamEvent::failedToStart(launched.error().message));
+        return;
+    }
+    const std::shared_ptr<PosixProcess> process = std::move(launched).value();
+    // attach() stops the child at once when the cancel came before the launch.
+    if (cancellation)
+        cancellation->attach(process);
+    std::stop_callback onStop(stop, [&] {
+        if (cancellation)
+            cancellation->cancel();
+        else
+            process->terminate();
+    });
+
+    ProcessLineSplitter lines([&sink](const QString& line) { sink(ProcessStreamEvent::line(line)); });
+    const int32_t code = process->pump(
+        [&lines](PosixProcess::Channel, const char* data, std::size_t size) { lines.feed(data, size); });
+    lines.finish();
+    sink(ProcessStreamEvent::exited(code));
 }
 
 }  // namespace varnel

@@ -58,6 +58,13 @@ public:
     // Bytes available to the user on the volume holding `path`; absent when
     // it cannot be read.
     virtual std::optional<qint64> availableCapacity(const QString& path) const { return std::nullopt; }
+
+    // Whether this process may write `path`, following symbolic links: an
+    // existing file needs write permission itself and, because atomic writes
+    // replace it by a rename, in its folder; a missing file needs its folder.
+    // The failure carries the system's reason (permission denied, read-only
+    // file system). Fakes that model no permissions keep this default.
+    virtual Expected<Done, ServiceError> checkWritable(const QString& path) const { return Done{}; }
 };
 
 }  // namespace varnel

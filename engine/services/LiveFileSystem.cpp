@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace varnel {
@@ -19,26 +21,72 @@ QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
 ServiceError errorFor(const QString& path, int err) { return ServiceError::fromErrno(err, path); }
 
+template <typename T = Done>
+Expected<T, ServiceError> failure(const QString& path, int err)
+{
+    return Expected<T, ServiceError>::failure(errorFor(path, err));
+}
+
 ServiceError qtError(const QString& path, const QString& reason)
 {
     return ServiceError{path + QStringLiteral(": ") + reason, 0, QStringLiteral("qt")};
 }
 
-// Writes through QSaveFile, which replaces the file a symbolic link points to
-// (so links stay links) and keeps the existing file's permissions.
+QString parentOf(const QString& path)
+{
+    const QString parent = QFileInfo(path).absolutePath();
+    return parent.isEmpty() ? QStringLiteral("/") : parent;
+}
+
+// Where a write to `path` lands: the final target when `path` is a symbolic
+// link (a chain of links, relative ones included), otherwise `path` itself.
+// A link that leads nowhere is an error: writing would either replace the
+// link with a file or create a file somewhere unexpected.
+Expected<QString, ServiceError> writeDestination(const QString& path)
+{
+    struct stat st;
+    const QByteArray p = native(path);
+    if (::lstat(p.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (!::realpath(p.constData(), resolved))
+        return failure<QString>(path, errno);
+    return QFile::decodeName(resolved);
+}
+
+// Writes through QSaveFile: the data goes to a temporary file in the same
+// folder that replaces the destination only once it is complete, so a full
+// disk or a crash never leaves half a file behind.
 Expected<Done, ServiceError> saveAtomically(const QByteArray& data, const QString& path)
 {
-    QSaveFile file(path);
+    auto destination = writeDestination(path);
+    if (!destination)
+        return Expected<Done, ServiceError>::failure(destination.error());
+    const QString target = destination.value();
+
+    struct stat existing;
+    const bool existed = ::stat(native(target).constData(), &existing) == 0;
+    if (existed && S_ISDIR(existing.st_mode))
+        return failure(target, EISDIR);
+
+    QSaveFile file(target);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return Expected<Done, ServiceError>::failure(qtError(path, file.errorString()));
+        return Expected<Done, ServiceError>::failure(qtError(target, file.errorString()));
+    // The replacement takes the old file's mode, so a private ~/.zprofile
+    // (0600) does not become world-readable when it is rewritten.
+    if (existed && ::fchmod(file.handle(), existing.st_mode & 07777) != 0) {
+        const int err = errno;
+        file.cancelWriting();
+        return failure(target, err);
+    }
     if (file.write(data) != data.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return Expected<Done, ServiceError>::failure(qtError(path, reason));
+        return Expected<Done, ServiceError>::failure(qtError(target, reason));
     }
     if (!file.commit())
-        return Expected<Done, ServiceError>::failure(qtError(path, file.errorString()));
+        return Expected<Done, ServiceError>::failure(qtError(target, file.errorString()));
     return Done{};
 }
 
@@ -50,6 +98,13 @@ Expected<Done, ServiceError> writeDirectly(const QByteArray& data, const QString
     if (file.write(data) != data.size())
         return Expected<Done, ServiceError>::failure(qtError(path, file.errorString()));
     return Done{};
+}
+
+// faccessat with AT_EACCESS asks about the effective user, which is the one
+// whose rights a write will actually use.
+int accessError(const QString& path, int mode)
+{
+    return ::faccessat(AT_FDCWD, native(path).constData(), mode, AT_EACCESS) == 0 ? 0 : errno;
 }
 }  // namespace
 
@@ -77,10 +132,41 @@ bool LiveFileSystem::isExecutableFile(const QString& path) const
 
 Expected<QByteArray, ServiceError> LiveFileSystem::contents(const QString& path) const
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Expected<QByteArray, ServiceError>::failure(qtError(path, file.errorString()));
-    return file.readAll();
+    // Opening a named pipe for reading blocks until someone writes to it;
+    // O_NONBLOCK makes the open return at once so the type can be checked.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failure<QByteArray>(path, errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return failure<QByteArray>(path, err);
+    }
+    if (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) {
+        ::close(fd);
+        return failure<QByteArray>(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    QByteArray data;
+    if (S_ISREG(st.st_mode) && st.st_size > 0)
+        data.reserve(static_cast<qsizetype>(st.st_size));
+    char buffer[16384];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            data.append(buffer, static_cast<qsizetype>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            const int err = errno;
+            ::close(fd);
+            return failure<QByteArray>(path, err);
+        }
+    }
+    ::close(fd);
+    return data;
 }
 
 Expected<Done, ServiceError> LiveFileSystem::writeData(const QByteArray& data, const QString& path,
@@ -107,50 +193,59 @@ Expected<QStringList, ServiceError> LiveFileSystem::contentsOfDirectory(const QS
 {
     QFileInfo info(path);
     if (!info.exists())
-        return Expected<QStringList, ServiceError>::failure(errorFor(path, ENOENT));
+        return failure<QStringList>(path, ENOENT);
     if (!info.isDir())
-        return Expected<QStringList, ServiceError>::failure(errorFor(path, ENOTDIR));
+        return failure<QStringList>(path, ENOTDIR);
     QDir dir(path);
     if (!dir.isReadable())
-        return Expected<QStringList, ServiceError>::failure(errorFor(path, EACCES));
+        return failure<QStringList>(path, EACCES);
     return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-Expected<Done, ServiceError> LiveFileSystem::createDirectory(const QString& path, bool withIntermediateDirectories) const
+Expected<Done, ServiceError> LiveFileSystem::createDirectory(const QString& path,
+                                                             bool withIntermediateDirectories) const
 {
     const QByteArray p = native(path);
     if (withIntermediateDirectories) {
+        errno = 0;
         if (QDir().mkpath(path))
             return Done{};
-        return Expected<Done, ServiceError>::failure(errorFor(path, errno ? errno : EACCES));
+        return failure(path, errno ? errno : EACCES);
     }
     if (::mkdir(p.constData(), 0777) != 0)
-        return Expected<Done, ServiceError>::failure(errorFor(path, errno));
+        return failure(path, errno);
     return Done{};
 }
 
 Expected<Done, ServiceError> LiveFileSystem::removeItem(const QString& path) const
 {
-    QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return Expected<Done, ServiceError>::failure(errorFor(path, ENOENT));
-    const bool ok = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
-    if (!ok)
-        return Expected<Done, ServiceError>::failure(errorFor(path, EACCES));
+    struct stat st;
+    const QByteArray p = native(path);
+    if (::lstat(p.constData(), &st) != 0)
+        return failure(path, errno);
+    if (S_ISDIR(st.st_mode)) {
+        errno = 0;
+        if (!QDir(path).removeRecursively())
+            return failure(path, errno ? errno : EACCES);
+        return Done{};
+    }
+    // A link is removed itself, never what it points to.
+    if (::unlink(p.constData()) != 0)
+        return failure(path, errno);
     return Done{};
 }
 
-QString LiveFileSystem::homeDirectory() const { return QDir::homePath(); }
+QString LiveFileSystem::homeDirectory() const { return home_.isEmpty() ? QDir::homePath() : home_; }
 
 Expected<Done, ServiceError> LiveFileSystem::moveItem(const QString& from, const QString& to) const
 {
     struct stat st;
     if (::lstat(native(to).constData(), &st) == 0)
-        return Expected<Done, ServiceError>::failure(errorFor(to, EEXIST));
+        return failure(to, EEXIST);
     if (::rename(native(from).constData(), native(to).constData()) == 0)
         return Done{};
     if (errno != EXDEV)
-        return Expected<Done, ServiceError>::failure(errorFor(from, errno));
+        return failure(from, errno);
     // Across file systems: copy, then remove the source.
     auto copied = copyItem(from, to);
     if (!copied)
@@ -168,7 +263,7 @@ Expected<FileAttributes, ServiceError> LiveFileSystem::attributesOfItem(const QS
     struct stat st;
     const QByteArray p = native(path);
     if (::lstat(p.constData(), &st) != 0)
-        return Expected<FileAttributes, ServiceError>::failure(errorFor(path, errno));
+        return failure<FileAttributes>(path, errno);
     FileAttributes a;
     if (S_ISREG(st.st_mode))
         a.type = FileAttributes::Type::regular;
@@ -196,7 +291,7 @@ Expected<FileAttributes, ServiceError> LiveFileSystem::attributesOfItem(const QS
 Expected<Done, ServiceError> LiveFileSystem::setPosixPermissions(int permissions, const QString& path) const
 {
     if (::chmod(native(path).constData(), static_cast<mode_t>(permissions)) != 0)
-        return Expected<Done, ServiceError>::failure(errorFor(path, errno));
+        return failure(path, errno);
     return Done{};
 }
 
@@ -204,12 +299,13 @@ Expected<Done, ServiceError> LiveFileSystem::copyItem(const QString& from, const
 {
     QFileInfo info(from);
     if (!info.exists())
-        return Expected<Done, ServiceError>::failure(errorFor(from, ENOENT));
-    if (QFileInfo::exists(to))
-        return Expected<Done, ServiceError>::failure(errorFor(to, EEXIST));
+        return failure(from, ENOENT);
+    struct stat st;
+    if (::lstat(native(to).constData(), &st) == 0)
+        return failure(to, EEXIST);
     if (info.isDir()) {
         if (!QDir().mkpath(to))
-            return Expected<Done, ServiceError>::failure(errorFor(to, EACCES));
+            return failure(to, EACCES);
         const QDir source(from);
         for (const QString& name :
              source.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
@@ -219,10 +315,44 @@ Expected<Done, ServiceError> LiveFileSystem::copyItem(const QString& from, const
         }
         return Done{};
     }
+    // QFile::copy fills a private temporary file and gives it the source's
+    // permissions before it takes the final name, so a copy of a 0600 file
+    // is never readable by others, not even for a moment.
     QFile file(from);
     if (!file.copy(to))
         return Expected<Done, ServiceError>::failure(qtError(to, file.errorString()));
     return Done{};
+}
+
+Expected<Done, ServiceError> LiveFileSystem::checkWritable(const QString& path) const
+{
+    auto destination = writeDestination(path);
+    if (!destination)
+        return Expected<Done, ServiceError>::failure(destination.error());
+    const QString target = destination.value();
+    const QString folder = parentOf(target);
+
+    struct stat st;
+    if (::stat(native(target).constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return failure(target, EISDIR);
+        if (const int err = accessError(target, W_OK))
+            return failure(target, err);
+    } else if (errno != ENOENT) {
+        return failure(target, errno);
+    }
+    // Atomic writes create the replacement next to the file.
+    if (const int err = accessError(folder, W_OK | X_OK))
+        return failure(folder, err);
+    return Done{};
+}
+
+std::optional<qint64> LiveFileSystem::availableCapacity(const QString& path) const
+{
+    struct statvfs vfs;
+    if (::statvfs(native(path).constData(), &vfs) != 0)
+        return std::nullopt;
+    return static_cast<qint64>(vfs.f_bavail) * static_cast<qint64>(vfs.f_frsize);
 }
 
 }  // namespace varnel

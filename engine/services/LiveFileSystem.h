@@ -4,11 +4,16 @@
 
 namespace varnel {
 
-// The platform file system. Atomic writes go through QSaveFile (which writes
-// to the file a symbolic link points to, so links stay links) and keep the
-// existing file's permission bits.
+// The platform file system. Atomic writes go to the file a symbolic link
+// points to (so links into a dotfiles repository stay links) and keep the
+// existing file's permission bits. Reading never blocks on a named pipe.
 class LiveFileSystem final : public FileSystemOperating {
 public:
+    LiveFileSystem() = default;
+    // A file system whose home folder is `homeDirectory` instead of the
+    // user's own (tests point it at a temporary folder).
+    explicit LiveFileSystem(QString homeDirectory) : home_(std::move(homeDirectory)) {}
+
     bool fileExists(const QString& path) const override;
     bool fileExists(const QString& path, bool* isDirectory) const override;
     bool isExecutableFile(const QString& path) const override;
@@ -26,6 +31,11 @@ public:
     Expected<FileAttributes, ServiceError> attributesOfItem(const QString& path) const override;
     Expected<Done, ServiceError> setPosixPermissions(int permissions, const QString& path) const override;
     Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const override;
+    Expected<Done, ServiceError> checkWritable(const QString& path) const override;
+    std::optional<qint64> availableCapacity(const QString& path) const override;
+
+private:
+    QString home_;
 };
 
 }  // namespace varnel

@@ -1,0 +1,12 @@
+#include "engine/shellconfig/WriteError.h"
+
+namespace varnel {
+
+QString WriteError::localizedDescription() const
+{
+    const QString prefix = kind == Kind::backupFailed ? QStringLiteral("Couldn't write backup file: ")
+                                                      : QStringLiteral("Couldn't write file: ");
+    return prefix + underlying.localizedDescription();
+}
+
+}  // namespace varnel

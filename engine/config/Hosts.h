@@ -33,6 +33,11 @@ inline QString rustupInstallScript() { return QStringLiteral("https://sh.rustup.
 // Adoptium's assets API (Temurin packages).
 inline QString adoptiumAPI() { return QStringLiteral("https://api.adoptium.net"); }
 
+// The hosted MCP servers of the MCP catalogue.
+inline QString firecrawlMCPHost() { return QStringLiteral("https://mcp.firecrawl.dev"); }
+inline QString notionMCPHost() { return QStringLiteral("https://mcp.notion.com"); }
+inline QString slackMCPHost() { return QStringLiteral("https://mcp.slack.com"); }
+
 // The telemetry backend (usage events).
 inline QString telemetryBackend() { return QStringLiteral("https://telemetry.kestraneguide.com"); }
 

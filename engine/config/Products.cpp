@@ -1,6 +1,11 @@
 #include "engine/config/Products.h"
 
 #include "engine/config/Hosts.h"
+#include "engine/workflow/HomebrewProber.h"
+#include "engine/workflow/HomebrewSpineCopy.h"
+#include "engine/workflow/HomebrewSpinePolicy.h"
+#include "engine/workflow/HomebrewSpineProvider.h"
+#include "engine/workflow/HomebrewVerifier.h"
 
 namespace varnel::products {
 
@@ -62,6 +67,11 @@ ProductConfig homebrew()
                              "will run a check to see what's needed. Nothing changes without your okay."),
               QStringLiteral("Check my setup"), QStringLiteral("Set up Homebrew on your Mac")};
     c.urls = guideURLs(QStringLiteral("/varnel/privacy"));
+    c.spineProvider = std::make_shared<HomebrewSpineProvider>(c.sharedDomainCopy);
+    c.verifier = std::make_shared<HomebrewVerifier>();
+    c.prober = std::make_shared<HomebrewProber>();
+    c.spineCopy = std::make_shared<HomebrewSpineCopy>();
+    c.spinePolicy = homebrewSpinePolicy();
     return c;
 }
 

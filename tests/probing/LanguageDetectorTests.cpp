@@ -1,0 +1,121 @@
+#include "engine/probing/LanguageDetector.h"
+#include "engine/remediation/SetupRemediation.h"
+#include "support/FakeFileSystem.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnel;
+using varnel::testing::FakeFileSystem;
+
+namespace {
+const QString kHome = QStringLiteral("/Users/tester");
+
+QStringList ids(const std::vector<SetupRemediation>& remediations)
+{
+    QStringList list;
+    for (const auto& r : remediations)
+        list << r.id();
+    return list;
+}
+}  // namespace
+
+TEST(LanguageDetector, aMacWithOnlyTheSystemCopies)
+{
+    FakeFileSystem fs;
+    fs.addExecutable("/usr/bin/python3");
+    fs.addExecutable("/usr/bin/ruby");
+    const LanguageDetector detector(fs);
+    EXPECT_EQ(detector.detect(VarnelLanguage::python), LanguageStatus::outdated());
+    EXPECT_EQ(detector.detect(VarnelLanguage::ruby), LanguageStatus::outdated());
+    EXPECT_EQ(detector.detect(VarnelLanguage::node), LanguageStatus::absent());
+    EXPECT_EQ(detector.detect(VarnelLanguage::java), LanguageStatus::absent());
+    EXPECT_EQ(detector.detect(VarnelLanguage::rust), LanguageStatus::absent());
+}
+
+TEST(LanguageDetector, pythonVersionManagersBeatSystemCopies)
+{
+    FakeFileSystem fs;
+    fs.addExecutable("/opt/homebrew/bin/python3");
+    fs.addDirectory(kHome + "/.local/share/uv/python");  // empty: not uv-managed
+    const LanguageDetector detector(fs);
+    EXPECT_EQ(detector.detect(VarnelLanguage::python), LanguageStatus::outdated());
+
+    fs.addDirectory(kHome + "/.pyenv/versions/3.12.1");
+    EXPECT_EQ(detector.detect(VarnelLanguage::python), LanguageStatus::managedElsewhere("pyenv"));
+
+    fs.addDirectory(kHome + "/.local/share/uv/python/cpython-3.13");
+    EXPECT_EQ(detector.detect(VarnelLanguage::python), LanguageStatus::alreadySetUp("uv"));
+}
+
+TEST(LanguageDetector, otherManagersAreNamed)
+{
+    FakeFileSystem fs;
+    fs.addDirectory(kHome + "/miniconda3");
+    fs.addFile(kHome + "/.volta/bin/node");
+    fs.addDirectory(kHome + "/.rubies/ruby-3.3");
+    fs.addFile(kHome + "/.cargo/bin/rustc");
+    const LanguageDetector detector(fs);
+    EXPECT_EQ(detector.detect(VarnelLanguage::python), LanguageStatus::managedElsewhere("conda"));
+    EXPECT_EQ(detector.detect(VarnelLanguage::node), LanguageStatus::managedElsewhere("volta"));
+    EXPECT_EQ(detector.detect(VarnelLanguage::ruby), LanguageStatus::managedElsewhere("chruby"));
+    EXPECT_EQ(detector.detect(VarnelLanguage::rust), LanguageStatus::alreadySetUp("rustup"));
+}
+
+TEST(LanguageDetector, javaFromTheVirtualMachinesFolder)
+{
+    {
+        FakeFileSystem fs;
+        fs.addDirectory("/Library/Java/JavaVirtualMachines/temurin-21.jdk");
+        fs.addDirectory("/Library/Java/JavaVirtualMachines/zulu-17.jdk");
+        EXPECT_EQ(LanguageDetector(fs).detect(VarnelLanguage::java), LanguageStatus::alreadySetUp("Temurin"));
+    }
+    {
+        FakeFileSystem fs;
+        fs.addDirectory("/Library/Java/JavaVirtualMachines/zulu-17.jdk");
+        fs.addDirectory(kHome + "/.sdkman/candidates/java");  // empty
+        EXPECT_EQ(LanguageDetector(fs).detect(VarnelLanguage::java), LanguageStatus::outdated());
+        fs.addDirectory(kHome + "/.sdkman/candidates/java/21.0.2-tem");
+        EXPECT_EQ(LanguageDetector(fs).detect(VarnelLanguage::java), LanguageStatus::managedElsewhere("SDKMAN"));
+    }
+    {
+        FakeFileSystem fs;
+        fs.addDirectory("/Library/Java/JavaVirtualMachines/temurin-notes");  // not a .jdk
+        EXPECT_EQ(LanguageDetector(fs).detect(VarnelLanguage::java), LanguageStatus::absent());
+    }
+}
+
+TEST(LanguageStatus, captions)
+{
+    EXPECT_EQ(LanguageStatus::alreadySetUp("uv").caption(), QString("already set up (uv)"));
+    EXPECT_EQ(LanguageStatus::managedElsewhere("pyenv").caption(),
+              QString("managed by pyenv — installing ours may conflict"));
+    EXPECT_EQ(LanguageStatus::outdated().caption(),
+              QString("upgrade recommended (an outdated system install was found)"));
+    EXPECT_EQ(LanguageStatus::absent().caption(), std::nullopt);
+}
+
+TEST(VarnelLanguage, chosenLanguagesBecomeOrderedActions)
+{
+    using L = VarnelLanguage;
+    EXPECT_TRUE(L::remediations({}).empty());
+    EXPECT_EQ(ids(L::remediations({L::python})), QStringList({"uv"}));
+    EXPECT_EQ(ids(L::remediations({L::python, L::java})), QStringList({"uv", "brew:mise", "brew:temurin"}));
+    EXPECT_EQ(ids(L::remediations({L::rust})), QStringList({"rustup"}));
+    EXPECT_EQ(ids(L::remediations({L::rust, L::node})),
+              QStringList({"brew:mise", "mise:node@lts", "mise:rust"}));
+    EXPECT_EQ(ids(L::remediations({L::ruby})), QStringList({"brew:mise", "mise:ruby@latest"}));
+    EXPECT_EQ(ids(L::remediations({L::rust, L::ruby, L::java, L::node, L::python})),
+              QStringList({"uv", "brew:mise", "mise:node@lts", "mise:ruby@latest", "brew:temurin", "mise:rust"}));
+}
+
+TEST(VarnelLanguage, namesAndRawValues)
+{
+    QStringList raw;
+    for (VarnelLanguage l : VarnelLanguage::allCases())
+        raw << l.rawValue();
+    EXPECT_EQ(raw, QStringList({"python", "node", "java", "ruby", "rust"}));
+    EXPECT_EQ(VarnelLanguage(VarnelLanguage::node).displayName(), QString("JavaScript (Node)"));
+    EXPECT_EQ(VarnelLanguage(VarnelLanguage::rust).versionCommand(), QString("cargo --version"));
+    EXPECT_EQ(VarnelLanguage::fromRawValue("java"), VarnelLanguage(VarnelLanguage::java));
+    EXPECT_EQ(VarnelLanguage::fromRawValue("cobol"), std::nullopt);
+}

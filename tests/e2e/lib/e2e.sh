@@ -1,0 +1,116 @@
+# Shared by the end-to-end scripts: finds the simulated Mac, skips (exit 77)
+# where it cannot run, and gives small assertions that report what they saw.
+#
+#   . "$(dirname "$0")/lib/e2e.sh"
+#   sim --scenario developer -- zsh -lc 'command -v brew'
+#   expect_output "/opt/homebrew/bin/brew" "brew is on the developer's login PATH"
+#
+# `sim` leaves the command's exit status in SIM_STATUS and its standard output
+# and error, together, in SIM_OUTPUT.
+
+set -u
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+SOURCE_DIR=$(cd "$E2E_DIR/../.." && pwd)
+MACSIM=${MACSIM:-$SOURCE_DIR/tools/macsim/macsim}
+E2E_FAILURES=0
+E2E_NAME=$(basename "$0" .sh)
+
+skip() {
+    echo "SKIP $E2E_NAME: $*"
+    exit 77
+}
+
+# Tests run as root in CI; elsewhere (or without namespaces) they skip.
+if ! why=$("$MACSIM" --check 2>&1); then
+    skip "the simulated Mac cannot run here: ${why#macsim: }"
+fi
+unset why
+
+sim() {
+    SIM_OUTPUT=$("$MACSIM" "$@" 2>&1)
+    SIM_STATUS=$?
+}
+
+fail() {
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    echo "FAIL: $1"
+    shift
+    local line
+    for line in "$@"; do echo "      $line"; done
+}
+
+pass() { echo "ok:   $1"; }
+
+show_output() {
+    printf '%s\n' "$SIM_OUTPUT" | sed -e 's/^/      | /' | head -n 40
+}
+
+expect_status() {  # expect_status CODE DESCRIPTION
+    if [[ $SIM_STATUS == "$1" ]]; then
+        pass "$2"
+    else
+        fail "$2" "exit status $SIM_STATUS, expected $1; output:"
+        show_output
+    fi
+}
+
+expect_output() {  # expect_output TEXT DESCRIPTION — TEXT appears in the output
+    if [[ $SIM_OUTPUT == *"$1"* ]]; then
+        pass "$2"
+    else
+        fail "$2" "output lacks: $1; output:"
+        show_output
+    fi
+}
+
+expect_no_output() {  # expect_no_output TEXT DESCRIPTION
+    if [[ $SIM_OUTPUT != *"$1"* ]]; then
+        pass "$2"
+    else
+        fail "$2" "output unexpectedly holds: $1; output:"
+        show_output
+    fi
+}
+
+expect_line() {  # expect_line REGEX DESCRIPTION — some whole line matches the extended regex
+    if printf '%s\n' "$SIM_OUTPUT" | grep -Eq -- "$1"; then
+        pass "$2"
+    else
+        fail "$2" "no line matches: $1; output:"
+        show_output
+    fi
+}
+
+# finish: the script's verdict. Call last.
+finish() {
+    if ((E2E_FAILURES)); then
+        echo "$E2E_NAME: $E2E_FAILURES check(s) failed"
+        exit 1
+    fi
+    echo "$E2E_NAME: all checks passed"
+    exit 0
+}
+
+# A temporary folder on this machine, removed when the script ends.
+scratch_dir() {
+    E2E_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/e2e-$E2E_NAME.XXXXXX")
+    trap 'rm -rf "$E2E_SCRATCH"' EXIT
+}
+
+# The askpass helper and sudo wrapper the assistant prepares before installers
+# run, as a shell snippet to run inside the sim: it leaves PATH and
+# SUDO_ASKPASS set the way the assistant passes them.
+APP_PRIVILEGE_SETUP='
+priv=$(mktemp -d /tmp/ksm-priv-XXXXXX)
+cat >"$priv/askpass.sh" <<"SCRIPT"
+#!/bin/bash
+osascript <<EOF
+activate
+display dialog "Enter Mac password to install Homebrew." default answer "" with hidden answer with title "Varnel for the Command Line" with icon caution buttons {"Cancel", "OK"} default button "OK"
+return text returned of result
+EOF
+SCRIPT
+printf "#!/bin/bash\nexec /usr/bin/sudo -A \"\$@\"" >"$priv/sudo"
+chmod 700 "$priv/askpass.sh" "$priv/sudo"
+export PATH="$priv:$PATH" SUDO_ASKPASS="$priv/askpass.sh"
+'

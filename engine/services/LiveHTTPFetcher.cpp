@@ -1,26 +1,523 @@
 #include "engine/services/LiveHTTPFetcher.h"
 
-// Placeholder until the libcurl implementation lands.
+#include <QDir>
+#include <QFile>
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <unistd.h>
+
 namespace varnel {
 
-LiveHTTPFetcher::LiveHTTPFetcher() = default;
+namespace {
 
-Expected<HttpDataResult, HttpError> LiveHTTPFetcher::data(const HttpRequest&, std::stop_token) const
+using Clock = std::chrono::steady_clock;
+
+void ensureCurlInitialised()
 {
-    return Expected<HttpDataResult, HttpError>::failure({HttpErrorKind::other, QStringLiteral("not implemented"), 0});
+    // curl_global_init is not thread-safe on every platform libcurl supports.
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-Expected<HttpDownloadResult, HttpError> LiveHTTPFetcher::download(const QUrl&, const DownloadProgress&,
-                                                                  std::stop_token) const
+double secondsSince(Clock::time_point start)
 {
-    return Expected<HttpDownloadResult, HttpError>::failure(
-        {HttpErrorKind::other, QStringLiteral("not implemented"), 0});
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-Expected<ThroughputSample, HttpError> LiveHTTPFetcher::sampleThroughput(const HttpRequest&, int64_t, double,
-                                                                        std::stop_token) const
+long milliseconds(double seconds)
 {
-    return Expected<ThroughputSample, HttpError>::failure({HttpErrorKind::other, QStringLiteral("not implemented"), 0});
+    return static_cast<long>(std::max(1.0, std::ceil(seconds * 1000.0)));
+}
+
+// ---- one multi handle per thread --------------------------------------------
+//
+// Transfers run through a multi handle rather than curl_easy_perform so that a
+// stop request can wake the wait immediately (curl_multi_wakeup) instead of
+// at the next progress tick. Keeping the handle for the thread's lifetime also
+// keeps its connection cache, so a thread that posts request after request to
+// one host reuses the connection.
+
+class ThreadMulti {
+public:
+    ~ThreadMulti()
+    {
+        if (multi_)
+            curl_multi_cleanup(multi_);
+    }
+
+    // The thread's cached handle, or a private one when a callback of a running
+    // transfer starts another transfer on the same thread.
+    CURLM* acquire()
+    {
+        if (busy_)
+            return curl_multi_init();
+        if (!multi_)
+            multi_ = curl_multi_init();
+        busy_ = true;
+        return multi_;
+    }
+
+    void release(CURLM* multi)
+    {
+        if (multi == multi_)
+            busy_ = false;
+        else
+            curl_multi_cleanup(multi);
+    }
+
+private:
+    CURLM* multi_ = nullptr;
+    bool busy_ = false;
+};
+
+ThreadMulti& threadMulti()
+{
+    thread_local ThreadMulti instance;
+    return instance;
+}
+
+struct Waker {
+    CURLM* multi;
+    void operator()() const { curl_multi_wakeup(multi); }
+};
+
+struct PerformResult {
+    CURLcode code = CURLE_OK;
+    bool cancelled = false;
+};
+
+PerformResult perform(CURL* easy, const std::stop_token& stop)
+{
+    if (stop.stop_requested())
+        return {CURLE_ABORTED_BY_CALLBACK, true};
+
+    ThreadMulti& cache = threadMulti();
+    CURLM* multi = cache.acquire();
+    if (!multi)
+        return {CURLE_OUT_OF_MEMORY, false};
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        cache.release(multi);
+        return {CURLE_FAILED_INIT, false};
+    }
+
+    PerformResult result;
+    {
+        std::optional<std::stop_callback<Waker>> wake;
+        if (stop.stop_possible())
+            wake.emplace(stop, Waker{multi});
+        for (bool done = false; !done;) {
+            int running = 0;
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result.code = CURLE_FAILED_INIT;
+                break;
+            }
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    result.code = message->data.result;
+                    done = true;
+                }
+            }
+            if (done)
+                break;
+            if (running == 0) {  // finished without saying how: treat as a failure
+                result.code = CURLE_RECV_ERROR;
+                break;
+            }
+            if (stop.stop_requested()) {
+                result = {CURLE_ABORTED_BY_CALLBACK, true};
+                break;
+            }
+            if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+                result.code = CURLE_FAILED_INIT;
+                break;
+            }
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    cache.release(multi);
+    return result;
+}
+
+// ---- errors -------------------------------------------------------------------
+
+HttpError errorFor(CURLcode code, CURL* easy, const char* detail)
+{
+    const QString curlText = QString::fromUtf8(detail && *detail ? detail : curl_easy_strerror(code));
+    auto make = [&](HttpErrorKind kind, const char* text) {
+        return HttpError{kind, QString::fromUtf8(text), static_cast<int>(code)};
+    };
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return make(HttpErrorKind::cannotFindHost, "A server with the specified hostname could not be found.");
+    case CURLE_COULDNT_CONNECT: {
+        long osError = 0;
+        curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
+        if (osError == ENETUNREACH || osError == ENETDOWN)
+            return make(HttpErrorKind::notConnectedToInternet, "The Internet connection appears to be offline.");
+        return make(HttpErrorKind::cannotConnectToHost, "Could not connect to the server.");
+    }
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+        return make(HttpErrorKind::networkConnectionLost, "The network connection was lost.");
+    case CURLE_OPERATION_TIMEDOUT:
+        return make(HttpErrorKind::timedOut, "The request timed out.");
+    case CURLE_ABORTED_BY_CALLBACK:
+        return make(HttpErrorKind::cancelled, "cancelled");
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_BAD_CONTENT_ENCODING:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_TOO_MANY_REDIRECTS:
+    case CURLE_RANGE_ERROR:
+        return HttpError{HttpErrorKind::badServerResponse,
+                         QStringLiteral("The server returned an invalid response (%1).").arg(curlText),
+                         static_cast<int>(code)};
+    default:
+        return HttpError{HttpErrorKind::other, curlText, static_cast<int>(code)};
+    }
+}
+
+// ---- one transfer --------------------------------------------------------------
+
+size_t discardWrite(char*, size_t size, size_t count, void*) { return size * count; }
+
+class Transfer {
+public:
+    Transfer()
+    {
+        ensureCurlInitialised();
+        easy_ = curl_easy_init();
+        errorBuffer_[0] = '\0';
+        if (!easy_)
+            return;
+        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
+        curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 10L);
+#if LIBCURL_VERSION_NUM >= 0x075500
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+#else
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
+        curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Varnel/" VARNEL_VERSION);
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &discardWrite);
+    }
+
+    ~Transfer()
+    {
+        if (easy_)
+            curl_easy_cleanup(easy_);
+        if (headerList_)
+            curl_slist_free_all(headerList_);
+    }
+
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    bool isValid() const { return easy_ != nullptr; }
+    CURL* handle() const { return easy_; }
+
+    void setURL(const QUrl& url)
+    {
+        url_ = url.toEncoded();
+        curl_easy_setopt(easy_, CURLOPT_URL, url_.constData());
+    }
+
+    void setRequest(const HttpRequest& request)
+    {
+        setURL(request.url);
+        method_ = request.method.isEmpty() ? QByteArray("GET") : request.method.toUpper();
+        body_ = request.body;
+        if (method_ == "GET" && body_.isEmpty()) {
+            curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+        } else if (method_ == "HEAD") {
+            curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        } else {
+            if (method_ != "POST")
+                curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method_.constData());
+            if (method_ == "POST" || !body_.isEmpty()) {
+                curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_.size()));
+                curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, body_.constData());
+            }
+        }
+        for (const auto& [name, value] : request.headers)
+            addHeader(value.isEmpty() ? name + ';' : name + ": " + value);
+        // curl would otherwise hold larger bodies back for a "100 Continue".
+        addHeader("Expect:");
+        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+    }
+
+    PerformResult run(const std::stop_token& stop) { return perform(easy_, stop); }
+
+    HttpError error(CURLcode code) const { return errorFor(code, easy_, errorBuffer_); }
+
+    HttpResponse response() const
+    {
+        HttpResponse response;
+        long status = 0;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        response.statusCode = static_cast<int>(status);
+        response.headers = headers_;
+        return response;
+    }
+
+    bool connected() const
+    {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(easy_, CURLINFO_CONNECT_TIME_T, &connectTime);
+        return connectTime > 0 || !headers_.empty();
+    }
+
+private:
+    void addHeader(const QByteArray& line) { headerList_ = curl_slist_append(headerList_, line.constData()); }
+
+    static size_t onHeader(char* data, size_t size, size_t count, void* context)
+    {
+        auto* self = static_cast<Transfer*>(context);
+        const size_t length = size * count;
+        const QByteArray line = QByteArray(data, static_cast<qsizetype>(length)).trimmed();
+        if (line.startsWith("HTTP/")) {
+            // A new response begins (after a redirect or a "100 Continue").
+            self->headers_.clear();
+        } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
+            self->headers_.emplace_back(line.left(colon).trimmed(), line.mid(colon + 1).trimmed());
+        }
+        return length;
+    }
+
+    CURL* easy_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    char errorBuffer_[CURL_ERROR_SIZE];
+    QByteArray url_;
+    QByteArray method_;
+    QByteArray body_;  // curl reads POSTFIELDS in place, so it lives as long as the transfer
+    HttpHeaders headers_;
+};
+
+template <typename T>
+Expected<T, HttpError> failure(HttpErrorKind kind, const QString& message)
+{
+    return Expected<T, HttpError>::failure(HttpError{kind, message, 0});
+}
+
+// ---- callbacks -------------------------------------------------------------------
+
+size_t appendToBuffer(char* data, size_t size, size_t count, void* context)
+{
+    auto* buffer = static_cast<QByteArray*>(context);
+    buffer->append(data, static_cast<qsizetype>(size * count));
+    return size * count;
+}
+
+struct FileSink {
+    int fd = -1;
+    int64_t written = 0;
+    int error = 0;
+
+    static size_t write(char* data, size_t size, size_t count, void* context)
+    {
+        auto* sink = static_cast<FileSink*>(context);
+        const size_t length = size * count;
+        size_t done = 0;
+        while (done < length) {
+            const ssize_t n = ::write(sink->fd, data + done, length - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                sink->error = errno;
+                return 0;  // curl ends the transfer with CURLE_WRITE_ERROR
+            }
+            done += static_cast<size_t>(n);
+        }
+        sink->written += static_cast<int64_t>(length);
+        return length;
+    }
+};
+
+struct ProgressReporter {
+    const DownloadProgress* progress = nullptr;
+    int64_t lastReported = -1;
+
+    void report(int64_t received, int64_t total)
+    {
+        // Redirects restart curl's counters; the caller only ever sees growth.
+        if (received <= lastReported)
+            return;
+        lastReported = received;
+        (*progress)(received, total > 0 ? total : -1);
+    }
+
+    static int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t, curl_off_t)
+    {
+        auto* self = static_cast<ProgressReporter*>(context);
+        if (downloaded > 0)
+            self->report(downloaded, downloadTotal);
+        return 0;
+    }
+};
+
+struct ByteCounter {
+    int64_t count = 0;
+    int64_t limit = 0;
+    bool reachedLimit = false;
+
+    static size_t onData(char*, size_t size, size_t count, void* context)
+    {
+        auto* self = static_cast<ByteCounter*>(context);
+        const auto length = static_cast<int64_t>(size * count);
+        const int64_t room = self->limit - self->count;
+        if (length < room) {
+            self->count += length;
+            return size * count;
+        }
+        self->count = self->limit;
+        self->reachedLimit = true;
+        return 0;  // enough: abort the transfer
+    }
+};
+
+}  // namespace
+
+LiveHTTPFetcher::LiveHTTPFetcher() { ensureCurlInitialised(); }
+
+Expected<HttpDataResult, HttpError> LiveHTTPFetcher::data(const HttpRequest& request, std::stop_token stop) const
+{
+    Transfer transfer;
+    if (!transfer.isValid())
+        return failure<HttpDataResult>(HttpErrorKind::other, QStringLiteral("Could not start a network transfer."));
+    transfer.setRequest(request);
+    CURL* easy = transfer.handle();
+    if (request.timeoutSeconds > 0 && std::isfinite(request.timeoutSeconds))
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, milliseconds(request.timeoutSeconds));
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+
+    HttpDataResult result;
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &appendToBuffer);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &result.body);
+
+    const PerformResult outcome = transfer.run(stop);
+    if (outcome.cancelled)
+        return Expected<HttpDataResult, HttpError>::failure(transfer.error(CURLE_ABORTED_BY_CALLBACK));
+    if (outcome.code != CURLE_OK)
+        return Expected<HttpDataResult, HttpError>::failure(transfer.error(outcome.code));
+    result.response = transfer.response();
+    return result;
+}
+
+Expected<HttpDownloadResult, HttpError> LiveHTTPFetcher::download(const QUrl& url, const DownloadProgress& progress,
+                                                                  std::stop_token stop) const
+{
+    Transfer transfer;
+    if (!transfer.isValid())
+        return failure<HttpDownloadResult>(HttpErrorKind::other, QStringLiteral("Could not start a network transfer."));
+    transfer.setURL(url);
+    CURL* easy = transfer.handle();
+    // Packages take minutes on a slow line, so there is no overall limit; a
+    // connection that stalls for a minute is given up.
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 60L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+
+    // mkstemp creates the file readable by this user only (0600).
+    QByteArray path = QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("varnel-download-XXXXXX")));
+    FileSink sink;
+    sink.fd = ::mkstemp(path.data());
+    if (sink.fd < 0) {
+        const int err = errno;
+        return failure<HttpDownloadResult>(
+            HttpErrorKind::other,
+            QStringLiteral("Could not create a temporary file: %1").arg(QString::fromLocal8Bit(std::strerror(err))));
+    }
+    const QString filePath = QFile::decodeName(path);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &FileSink::write);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
+
+    ProgressReporter reporter{&progress};
+    if (progress) {
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &ProgressReporter::onProgress);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &reporter);
+    }
+
+    const PerformResult outcome = transfer.run(stop);
+    const bool closed = ::close(sink.fd) == 0;
+    auto discard = [&](HttpError error) {
+        QFile::remove(filePath);
+        return Expected<HttpDownloadResult, HttpError>::failure(std::move(error));
+    };
+    if (outcome.cancelled)
+        return discard(transfer.error(CURLE_ABORTED_BY_CALLBACK));
+    if (outcome.code == CURLE_WRITE_ERROR && sink.error != 0)
+        return discard(HttpError{HttpErrorKind::other,
+                                 QStringLiteral("Could not write the download: %1")
+                                     .arg(QString::fromLocal8Bit(std::strerror(sink.error))),
+                                 static_cast<int>(outcome.code)});
+    if (outcome.code != CURLE_OK)
+        return discard(transfer.error(outcome.code));
+    if (!closed)
+        return discard(HttpError{HttpErrorKind::other, QStringLiteral("Could not write the download."), 0});
+
+    if (progress) {
+        curl_off_t total = -1;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+        reporter.report(sink.written, total);
+    }
+    return HttpDownloadResult{filePath, transfer.response()};
+}
+
+Expected<ThroughputSample, HttpError> LiveHTTPFetcher::sampleThroughput(const HttpRequest& request, int64_t maxBytes,
+                                                                        double maxDuration, std::stop_token stop) const
+{
+    const Clock::time_point start = Clock::now();
+    auto sampleOf = [&](int64_t bytes) { return ThroughputSample{bytes, std::max(secondsSince(start), 0.0001)}; };
+
+    // A duration that cannot be waited for ends the sample before it begins,
+    // as does a sample that may not read a single byte.
+    constexpr double longestWait = 9.2e9;  // what a signed 64-bit nanosecond count holds
+    if (!(maxDuration > 0) || !std::isfinite(maxDuration) || maxDuration > longestWait || maxBytes <= 0)
+        return sampleOf(0);
+
+    Transfer transfer;
+    if (!transfer.isValid())
+        return failure<ThroughputSample>(HttpErrorKind::other, QStringLiteral("Could not start a network transfer."));
+    transfer.setRequest(request);
+    CURL* easy = transfer.handle();
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, milliseconds(maxDuration));
+    const bool limitsConnecting = request.timeoutSeconds > 0 && request.timeoutSeconds < maxDuration;
+    if (limitsConnecting)
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(request.timeoutSeconds));
+
+    ByteCounter counter{0, maxBytes, false};
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &ByteCounter::onData);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &counter);
+
+    const PerformResult outcome = transfer.run(stop);
+    if (outcome.cancelled)
+        return Expected<ThroughputSample, HttpError>::failure(transfer.error(CURLE_ABORTED_BY_CALLBACK));
+    if (outcome.code == CURLE_OK || counter.reachedLimit)
+        return sampleOf(counter.count);
+    // The overall limit is the sample's own timer running out, not a failure;
+    // only a connect limit shorter than the sample is.
+    if (outcome.code == CURLE_OPERATION_TIMEDOUT && (!limitsConnecting || transfer.connected()))
+        return sampleOf(counter.count);
+    if (counter.count > 0)
+        return sampleOf(counter.count);
+    return Expected<ThroughputSample, HttpError>::failure(transfer.error(outcome.code));
 }
 
 }  // namespace varnel

@@ -4,7 +4,21 @@
 
 namespace varnel {
 
-// HTTPFetching over libcurl (blocking easy handles, one per call).
+// HTTPFetching over libcurl. Every call runs one blocking transfer on the
+// calling thread; a stop request wakes the transfer at once and ends it with
+// HttpErrorKind::cancelled. Redirects are followed (http and https only).
+//
+// Time limits:
+//   data()             `timeoutSeconds` bounds the whole exchange.
+//   download()         no overall limit (packages are large); the transfer fails
+//                      when connecting takes a minute or nothing arrives for a minute.
+//   sampleThroughput() `maxDuration` ends the sample (not an error);
+//                      `timeoutSeconds`, when shorter, limits connecting.
+//
+// Each thread keeps its own idle connections, so consecutive requests from
+// one thread (the telemetry sender) reuse a connection instead of paying for
+// a new TCP and TLS handshake every time. Stateless otherwise; any number of
+// threads may use one instance at once.
 class LiveHTTPFetcher final : public HTTPFetching {
 public:
     LiveHTTPFetcher();

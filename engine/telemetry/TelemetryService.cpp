@@ -1,0 +1,308 @@
+#include "engine/telemetry/TelemetryService.h"
+
+#include "engine/config/AppServices.h"
+#include "engine/config/Hosts.h"
+#include "engine/config/ProductConfig.h"
+#include "engine/services/LiveHTTPFetcher.h"
+#include "engine/telemetry/AnonKey.h"
+#include "engine/telemetry/EventPayload.h"
+#include "engine/telemetry/SessionID.h"
+#include "engine/telemetry/TelemetrySession.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QtGlobal>
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+
+namespace varnel {
+
+namespace {
+
+// A backlog this long or shorter is written out after every flush step. A
+// longer one (a Mac that was offline for a long time) would make draining
+// quadratic, so it is written once per 1/64th of its length; when the flush
+// stops, the file is always brought up to date.
+constexpr size_t mirrorEveryStepUpTo = 64;
+
+void log(const QString& line) { qWarning().noquote() << line; }
+
+QString appVersionLabel()
+{
+#ifdef VARNEL_VERSION
+    QString shortVersion = QStringLiteral(VARNEL_VERSION);
+#else
+    QString shortVersion;
+#endif
+#ifdef VARNEL_BUILD_NUMBER
+    QString build = QStringLiteral(VARNEL_BUILD_NUMBER);
+#else
+    QString build;
+#endif
+    if (shortVersion.isEmpty())
+        shortVersion = QStringLiteral("0.0");
+    if (build.isEmpty())
+        build = QStringLiteral("0");
+    return shortVersion + QStringLiteral(" (") + build + u')';
+}
+
+// Internet date-time in UTC with milliseconds: 2026-03-01T14:05:09.123Z
+QString timestamp(qint64 msecsSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC).toString(Qt::ISODateWithMs);
+}
+
+void sleepUnlessStopped(std::chrono::milliseconds duration, const std::stop_token& stop)
+{
+    if (duration.count() <= 0)
+        return;
+    std::mutex lock;
+    std::condition_variable wake;
+    std::stop_callback onStop(stop, [&] {
+        std::lock_guard guard(lock);
+        wake.notify_all();
+    });
+    std::unique_lock guard(lock);
+    wake.wait_for(guard, duration, [&] { return stop.stop_requested(); });
+}
+
+}  // namespace
+
+// ---- configuration ------------------------------------------------------------------
+
+std::chrono::milliseconds TelemetryService::defaultRetryDelay(int attempt)
+{
+    // 2^(attempt+1) × 0.25 s
+    return std::chrono::milliseconds(250 << (attempt + 1));
+}
+
+QString TelemetryService::defaultPendingFilePath(const FileSystemOperating& fs)
+{
+    const auto support = fs.directory(DirectoryLocation::applicationSupport, true);
+    const QString base = support ? support.value() : fs.temporaryDirectory();
+    return QDir(QDir(base).filePath(ProductConfig::current()->appSupportDirName))
+        .filePath(QStringLiteral("pending-events.json"));
+}
+
+TelemetryService::Configuration TelemetryService::defaultConfiguration(std::optional<QString> pendingFilePath)
+{
+    const AppServices& live = AppServices::live();
+    Configuration c;
+    c.endpointURL = QUrl(hosts::telemetryBackend() + QStringLiteral("/api/database/records/usage_events"));
+    c.anonKey = telemetry::anonKey();
+    c.appVersion = appVersionLabel();
+    c.appID = ProductConfig::current()->appID;
+    c.runContext = qEnvironmentVariableIsSet("VARNEL_RUN_CONTEXT") ? qEnvironmentVariable("VARNEL_RUN_CONTEXT")
+                                                                    : QStringLiteral("release");
+    c.disabled = qEnvironmentVariable("VARNEL_TELEMETRY_DISABLED") == QStringLiteral("1");
+    c.fetcherFactory = [](const Configuration& configuration) -> std::shared_ptr<const HTTPFetching> {
+        return std::make_shared<TelemetrySession>(std::make_shared<LiveHTTPFetcher>(), configuration.anonKey);
+    };
+    c.kvStore = live.store;
+    c.fs = live.fs;
+    c.pendingFilePath = pendingFilePath ? *pendingFilePath : defaultPendingFilePath(*live.fs);
+    return c;
+}
+
+TelemetryService& TelemetryService::shared()
+{
+    static TelemetryService instance(defaultConfiguration());
+    return instance;
+}
+
+// ---- lifecycle ------------------------------------------------------------------------
+
+TelemetryService::TelemetryService(Configuration configuration)
+    : configuration_(std::move(configuration)),
+      sessionID_(configuration_.kvStore ? SessionID(*configuration_.kvStore).value() : QUuid::createUuid()),
+      pendingFile_(configuration_.pendingFilePath),
+      http_(configuration_.fetcherFactory ? configuration_.fetcherFactory(configuration_) : nullptr)
+{
+    executor_.post([this](std::stop_token) { loadPendingNow(); });
+}
+
+// The executor is the last member, so it stops (interrupting a send in
+// flight) before the queue it works on is destroyed.
+TelemetryService::~TelemetryService() = default;
+
+// ---- the public face: hands work to the service's thread -------------------------------
+
+void TelemetryService::track(const QString& name, JSONValue::Object data)
+{
+    if (configuration_.disabled)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    executor_.post([this, name, data = std::move(data), now](std::stop_token) mutable {
+        append(Event{sessionID_, timestamp(now), configuration_.appVersion, name, std::move(data)});
+        startFlush();
+    });
+}
+
+void TelemetryService::flush()
+{
+    executor_.post([this](std::stop_token) { startFlush(); });
+}
+
+void TelemetryService::loadPending()
+{
+    executor_.post([this](std::stop_token) { loadPendingNow(); });
+}
+
+void TelemetryService::persistPending()
+{
+    executor_.post([this](std::stop_token) { persistPendingNow(); });
+}
+
+bool TelemetryService::waitUntilIdle(std::chrono::milliseconds timeout)
+{
+    // From the service's own thread this would wait for itself.
+    return !executor_.isCurrentThread() && executor_.waitUntilIdle(timeout);
+}
+
+std::vector<TelemetryService::Event> TelemetryService::pendingEvents()
+{
+    if (executor_.isCurrentThread())
+        return {pending_.begin(), pending_.end()};
+    auto copy = std::make_shared<std::promise<std::vector<Event>>>();
+    std::future<std::vector<Event>> result = copy->get_future();
+    executor_.post([this, copy](std::stop_token) { copy->set_value({pending_.begin(), pending_.end()}); });
+    return result.wait_for(std::chrono::seconds(60)) == std::future_status::ready ? result.get()
+                                                                                   : std::vector<Event>{};
+}
+
+// ---- sending ---------------------------------------------------------------------------------
+
+bool TelemetryService::send(const Event& event, int attempt, std::stop_token stop) const
+{
+    const EventPayload payload = EventPayload::make(event, configuration_.appID, configuration_.runContext);
+    // The backend takes a list of records: one event is a one-element array.
+    const std::optional<QByteArray> body = JSONValue(JSONValue::Array{payload.toJSON()}).encoded();
+    if (!body || !http_)
+        return false;
+
+    HttpRequest request;
+    request.url = configuration_.endpointURL;
+    request.method = "POST";
+    request.body = *body;
+    request.timeoutSeconds = 60;
+
+    for (;; ++attempt) {
+        const auto result = http_->data(request, stop);
+        if (result) {
+            const int status = result->response.statusCode;
+            if (status >= 200 && status <= 299)
+                return true;
+            if (status >= 400 && status <= 499) {
+                log(QStringLiteral("Telemetry: dropping event after %1 (likely event_name or schema mismatch)")
+                        .arg(status));
+                return true;
+            }
+        }
+        // Server errors, redirects that led nowhere and transport failures are retried.
+        if (attempt > 1 || stop.stop_requested())
+            return false;
+        sleepUnlessStopped(configuration_.retryDelay ? configuration_.retryDelay(attempt)
+                                                     : defaultRetryDelay(attempt),
+                           stop);
+        if (stop.stop_requested())
+            return false;
+    }
+}
+
+// ---- on the service's thread ---------------------------------------------------------------
+
+void TelemetryService::append(Event event) { pending_.push_back(std::move(event)); }
+
+void TelemetryService::startFlush()
+{
+    if (isFlushing_)
+        return;
+    isFlushing_ = true;
+    executor_.post([this](std::stop_token stop) { flushStep(stop); });
+}
+
+// One event per step. Each step is a task of its own, so events tracked while
+// a send was waiting on the network join the queue before the next step.
+void TelemetryService::flushStep(std::stop_token stop)
+{
+    if (pending_.empty()) {
+        isFlushing_ = false;
+        return;
+    }
+    const Event head = pending_.front();
+    if (!send(head, 0, stop)) {
+        persistPendingNow();
+        isFlushing_ = false;
+        return;
+    }
+    // The head is still the event that was sent: nothing else runs during a step.
+    pending_.pop_front();
+    ++stepsSincePersist_;
+    if (pending_.size() <= mirrorEveryStepUpTo || stepsSincePersist_ * mirrorEveryStepUpTo >= pending_.size() ||
+        stop.stop_requested())
+        persistPendingNow();
+    if (stop.stop_requested()) {
+        isFlushing_ = false;
+        return;
+    }
+    executor_.post([this](std::stop_token next) { flushStep(next); });
+}
+
+void TelemetryService::loadPendingNow()
+{
+    const FileSystemOperating* fs = configuration_.fs.get();
+    if (!fs || pendingFile_.isEmpty() || !fs->fileExists(pendingFile_))
+        return;
+    const auto contents = fs->contents(pendingFile_);
+    if (!contents) {
+        log(QStringLiteral("Telemetry: couldn't load pending events: ") + contents.error().localizedDescription());
+        return;
+    }
+    auto loaded = TelemetryEvent::decodeList(contents.value());
+    if (!loaded) {
+        // The file stays as it is; the next persist overwrites it.
+        log(QStringLiteral("Telemetry: couldn't load pending events: ") + loaded.error());
+        return;
+    }
+    // Events from an earlier run go first.
+    pending_.insert(pending_.begin(), std::make_move_iterator(loaded.value().begin()),
+                    std::make_move_iterator(loaded.value().end()));
+    startFlush();
+}
+
+void TelemetryService::persistPendingNow()
+{
+    stepsSincePersist_ = 0;
+    const FileSystemOperating* fs = configuration_.fs.get();
+    if (!fs || pendingFile_.isEmpty())
+        return;
+    auto fail = [](const QString& description) {
+        log(QStringLiteral("Telemetry: couldn't persist pending events: ") + description);
+    };
+
+    const QString folder = QFileInfo(pendingFile_).absolutePath();
+    bool isDirectory = false;
+    if (!fs->fileExists(folder, &isDirectory) || !isDirectory) {
+        const auto created = fs->createDirectory(folder, true);
+        if (!created)
+            return fail(created.error().localizedDescription());
+    }
+    if (pending_.empty()) {
+        if (fs->fileExists(pendingFile_))
+            (void)fs->removeItem(pendingFile_);
+        return;
+    }
+    const std::optional<QByteArray> encoded = TelemetryEvent::encodeList(pending_);
+    if (!encoded)
+        return fail(QStringLiteral("An event holds a number that JSON cannot represent."));
+    // Written to a temporary file and renamed over the old one, so a crash at
+    // any moment leaves either the old list or the new one.
+    const auto written = fs->writeData(*encoded, pendingFile_, true);
+    if (!written)
+        fail(written.error().localizedDescription());
+}
+
+}  // namespace varnel

@@ -3,6 +3,12 @@
 #include "engine/config/Hosts.h"
 #include "engine/config/Products.h"
 #include "engine/probing/SystemProfile.h"
+#include "engine/telemetry/SetupEvents.h"
+#include "engine/telemetry/TelemetryService.h"
+#include "engine/workflow/CommandLineSpineCopy.h"
+#include "engine/workflow/CommandLineSpineProvider.h"
+#include "engine/workflow/CommandLineVerifier.h"
+#include "engine/workflow/HomebrewProber.h"
 
 namespace varnel::products {
 
@@ -43,7 +49,9 @@ SpineRenderPolicy commandLinePolicy()
 
     p.remediationCaptions = {
         {s("brew:warp"), s("We'll install Warp via Homebrew, the fast terminal Kestrane Guide recommends.")}};
-    // onOutcomeReported is attached where the telemetry service is available.
+    p.onOutcomeReported = [](const std::optional<QString>& engineOutcome, const QString& selfReport) {
+        TelemetryService::shared().track(events::outcomeReported(engineOutcome, selfReport));
+    };
     p.outcomeOpenableApps = [](const std::optional<SystemProfile>& profile, const std::optional<SetupProbeBundle>&) {
         return commandLineOpenableApps(profile);
     };
@@ -105,6 +113,10 @@ ProductConfig commandLine()
     c.urls = guideURLs(s("/varnel/privacy"));
     c.flow = SetupFlow::setupWorkflow;
     c.spinePolicy = commandLinePolicy();
+    c.spineProvider = std::make_shared<CommandLineSpineProvider>(c.sharedDomainCopy);
+    c.verifier = std::make_shared<CommandLineVerifier>();
+    c.spineCopy = std::make_shared<CommandLineSpineCopy>();
+    c.prober = std::make_shared<HomebrewProber>();
     return c;
 }
 

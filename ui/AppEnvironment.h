@@ -2,10 +2,12 @@
 
 #include "engine/config/AppServices.h"
 #include "engine/probing/SystemProfile.h"
+#include "engine/telemetry/TrackedEvent.h"
 #include "ui/AppNavigation.h"
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 namespace varnel {
@@ -28,6 +30,13 @@ public:
         emit profileChanged();
     }
 
+    // Usage events from screens go through here: to the shared telemetry
+    // service unless a tracker was set (tests record them instead).
+    using Tracker = std::function<void(const TrackedEvent&)>;
+    void setTracker(Tracker tracker) { tracker_ = std::move(tracker); }
+    Tracker tracker() const;
+    void track(const TrackedEvent& event) const { tracker()(event); }
+
 signals:
     void profileChanged();
 
@@ -35,6 +44,7 @@ private:
     AppServices services_;
     AppNavigation* navigation_;
     std::optional<SystemProfile> profile_;
+    Tracker tracker_;
 };
 
 }  // namespace varnel

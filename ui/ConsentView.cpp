@@ -1,7 +1,8 @@
 #include "ui/ConsentView.h"
 
 #include "engine/config/ProductConfig.h"
-#include "engine/services/KeyValueStoring.h"
+#include "engine/telemetry/AppEvents.h"
+#include "ui/AppEnvironment.h"
 #include "ui/ScreenScaffold.h"
 #include "ui/UiStyle.h"
 
@@ -32,8 +33,8 @@ QWidget* section(const QString& heading, const QStringList& bullets, QWidget* pa
 }
 }  // namespace
 
-ConsentView::ConsentView(KeyValueStoring& store, std::function<void()> onContinue, QWidget* parent)
-    : QWidget(parent), store_(store), onContinue_(std::move(onContinue))
+ConsentView::ConsentView(const AppEnvironment& environment, std::function<void()> onContinue, QWidget* parent)
+    : QWidget(parent), environment_(environment), onContinue_(std::move(onContinue))
 {
     const auto product = ProductConfig::current();
     setObjectName(QStringLiteral("consent-view"));
@@ -73,8 +74,8 @@ ConsentView::ConsentView(KeyValueStoring& store, std::function<void()> onContinu
 
 void ConsentView::continuePressed()
 {
-    store_.setValue(ProductConfig::current()->consentedKey(), QVariant(true));
-    // "consent_given" is sent from here once usage events are wired in.
+    environment_.services().store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
+    environment_.track(events::consentGiven());
     if (onContinue_)
         onContinue_();
 }

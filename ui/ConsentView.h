@@ -6,19 +6,19 @@
 
 namespace varnel {
 
-class KeyValueStoring;
+class AppEnvironment;
 
 // The first screen: what the app does and how privacy is kept. "Continue"
 // records consent under <prefix>.consented and hands over to the welcome screen.
 class ConsentView : public QWidget {
     Q_OBJECT
 public:
-    ConsentView(KeyValueStoring& store, std::function<void()> onContinue, QWidget* parent = nullptr);
+    ConsentView(const AppEnvironment& environment, std::function<void()> onContinue, QWidget* parent = nullptr);
 
 private:
     void continuePressed();
 
-    KeyValueStoring& store_;
+    const AppEnvironment& environment_;
     std::function<void()> onContinue_;
 };
 

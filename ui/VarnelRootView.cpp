@@ -1,10 +1,14 @@
 #include "ui/VarnelRootView.h"
 
 #include "engine/config/ProductConfig.h"
+#include "engine/probing/SystemProfiler.h"
+#include "engine/services/Background.h"
+#include "engine/telemetry/AppEvents.h"
 #include "ui/AppEnvironment.h"
 #include "ui/ConsentView.h"
 #include "ui/EmptyDestinationView.h"
 #include "ui/NavigationStackView.h"
+#include "ui/SetupWorkflowView.h"
 #include "ui/WelcomeView.h"
 
 #include <QStackedLayout>
@@ -22,7 +26,7 @@ VarnelRootView::VarnelRootView(AppServices services, QWidget* parent)
     if (hasConsented_) {
         showNavigation();
     } else {
-        auto* consent = new ConsentView(*environment_->services().store, [this] {
+        auto* consent = new ConsentView(*environment_, [this] {
             hasConsented_ = true;
             showNavigation();
         });
@@ -51,7 +55,9 @@ void VarnelRootView::showNavigation()
 QWidget* VarnelRootView::makeDestination(const Screen& screen)
 {
     switch (screen.kind) {
-    case Screen::Kind::setupWorkflow:
+    case Screen::Kind::setupWorkflow: {
+        return new SetupWorkflowView(*environment_);
+    }
     case Screen::Kind::diagnose:
     case Screen::Kind::audit:
     case Screen::Kind::nextStep:
@@ -68,14 +74,25 @@ void VarnelRootView::startUpProbe()
     if (probeStarted_)
         return;
     probeStarted_ = true;
-    // The system profiler arrives with the probing work; until then the
-    // probe finishes without a profile.
-    finishStartUpProbe();
+    const AppServices& services = environment_->services();
+    if (environment_->profile() || services.isFixtureMode) {
+        finishStartUpProbe();
+        return;
+    }
+    // The profiler runs dozens of programs; none of that may touch this thread.
+    auto task = runInBackground([services](std::stop_token) {
+        return SystemProfiler(*services.processRunner, *services.fs).profile();
+    });
+    onFinished(task.future, this, [this](SystemProfile profile) {
+        environment_->setProfile(std::move(profile));
+        finishStartUpProbe();
+    });
 }
 
 void VarnelRootView::finishStartUpProbe()
 {
-    // "app_launched" goes out here once usage events are wired in.
+    // With no profile (fixture mode) the event goes out with empty data.
+    environment_->track(events::appLaunched(environment_->profile()));
     emit startUpProbeFinished();
 }
 

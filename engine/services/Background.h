@@ -5,8 +5,13 @@
 //   auto task = runInBackground([services](std::stop_token stop) {
 //       return SystemProfiler(services).profile(stop);      // blocking
 //   });
-//   task.future.then(this, [this](SystemProfile p) { ... }); // back on the UI thread
-//   task.requestStop();                                       // e.g. from a Cancel button
+//   onFinished(task.future, this, [this](SystemProfile p) { ... }); // back on the UI thread
+//   task.requestStop();                                              // e.g. from a Cancel button
+//
+// onFinished rather than QFuture::then(context, …): Qt 6.4's continuation
+// asserts that its context is still alive when the work ends, and a screen
+// may well be closed by then. A watcher owned by the receiver simply goes
+// away with it.
 //
 // Events produced while the work runs reach a QObject's thread with
 // postTo(receiver, fn); Qt drops them if the receiver is destroyed first.
@@ -14,6 +19,7 @@
 // each on its own thread, so a batch costs as long as its slowest member.
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QMetaObject>
 #include <QObject>
 #include <QThreadPool>
@@ -48,6 +54,22 @@ auto runInBackground(Work work) -> BackgroundTask<std::invoke_result_t<Work, std
         return work(token);
     });
     return BackgroundTask<R>{std::move(future), std::move(source)};
+}
+
+// Calls `fn` with the result on `receiver`'s thread when `future` finishes;
+// never, if `receiver` is destroyed first.
+template <typename R, typename Fn>
+void onFinished(const QFuture<R>& future, QObject* receiver, Fn fn)
+{
+    auto* watcher = new QFutureWatcher<R>(receiver);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, receiver, [watcher, fn = std::move(fn)]() mutable {
+        watcher->deleteLater();
+        if constexpr (std::is_void_v<R>)
+            fn();
+        else
+            fn(watcher->result());
+    });
+    watcher->setFuture(future);
 }
 
 // Queues `fn` to run on `receiver`'s thread (the UI thread for widgets and models).

@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QTest>
 #include <QPixmap>
 #include <QWidget>
 
@@ -11,6 +13,17 @@ QString testOutputDirectory(const QString& subfolder)
     const QString dir = QStringLiteral(VARNEL_TEST_OUTPUT_DIR) + u'/' + subfolder;
     QDir().mkpath(dir);
     return dir;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
 }
 
 QString saveScreenshot(QWidget* widget, const QString& name)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace varnel::testing {
@@ -13,6 +15,11 @@ QString testOutputDirectory(const QString& subfolder);
 // Saves a picture of `widget` as <build>/test-output/screenshots/<name>.png
 // and returns the path (empty when it could not be written).
 QString saveScreenshot(QWidget* widget, const QString& name);
+
+// Turns the event loop until `condition` holds or `timeoutMs` passes; returns
+// whether it held. Use with EXPECT_TRUE/ASSERT_TRUE (QTest's QTRY_* macros
+// report to QTest, not to GoogleTest, and would let a failing test pass).
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
 // Finds a descendant by its accessibility identifier (objectName); fails the
 // current test when it is missing.

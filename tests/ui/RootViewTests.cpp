@@ -45,6 +45,8 @@ protected:
     }
 
     std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
+    QList<TrackedEvent> events;
+    AppEnvironment::Tracker recorder = [this](const TrackedEvent& e) { events << e; };
 };
 
 }  // namespace
@@ -53,6 +55,7 @@ TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
 {
     const QString key = ProductConfig::current()->consentedKey();
     VarnelRootView root(fixtureServices());
+    root.environment().setTracker(recorder);
     root.resize(720, 720);
     root.show();
 
@@ -75,7 +78,10 @@ TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
 
     EXPECT_TRUE(store->boolValue(key));
     EXPECT_TRUE(root.hasConsented());
-    QTRY_VERIFY_WITH_TIMEOUT(root.findChild<QWidget*>(QStringLiteral("consent-view")) == nullptr, 2000);
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_EQ(events.first().name, QStringLiteral("consent_given"));
+    EXPECT_TRUE(events.first().data.isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return root.findChild<QWidget*>(QStringLiteral("consent-view")) == nullptr; }));
     auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(button->isVisible());
@@ -87,6 +93,7 @@ TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
 {
     store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
     VarnelRootView root(fixtureServices());
+    root.environment().setTracker(recorder);
     QSignalSpy probed(&root, &VarnelRootView::startUpProbeFinished);
     root.show();
 
@@ -95,12 +102,16 @@ TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
     // In fixture mode the start-up probe finishes without probing anything.
     EXPECT_TRUE(probed.count() == 1 || probed.wait(2000));
     EXPECT_FALSE(root.environment().profile().has_value());
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events.first().name, QStringLiteral("app_launched"));
+    EXPECT_TRUE(events.first().data.isEmpty());
 
     auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
     ASSERT_NE(button, nullptr);
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_EQ(root.environment().navigation().path().size(), 1);
     EXPECT_EQ(root.environment().navigation().path().first(), Screen::setupWorkflow());
+    EXPECT_NE(root.findChild<QWidget*>(QStringLiteral("setup-workflow")), nullptr);
 
     // A destination with nothing to show is an empty screen, not a crash; back pops it.
     root.environment().navigation().push(Screen::nextStep());
@@ -145,4 +156,27 @@ TEST(NavigationStack, keepsScreensStillOnThePathAndDestroysPoppedOnes)
     EXPECT_EQ(view.currentScreen(), first);
     navigation.popToRoot();
     EXPECT_EQ(built, 3);
+}
+
+TEST_F(RootViewTest, probesTheMacOnceAfterConsentAndSharesTheProfile)
+{
+    auto services = fixtureServices();
+    services.isFixtureMode = false;
+    auto runner = std::make_shared<FakeProcessRunner>();
+    runner->on(QStringLiteral("/usr/bin/uname -m"), ProcessResult{0, QStringLiteral("arm64\n"), {}});
+    services.processRunner = runner;
+    VarnelRootView root(services);
+    root.environment().setTracker(recorder);
+    QSignalSpy probed(&root, &VarnelRootView::startUpProbeFinished);
+    root.show();
+    EXPECT_EQ(runner->callCount(QStringLiteral("/usr/bin/uname -m")), 0);  // not before consent
+
+    QTest::mouseClick(findByID<QPushButton>(&root, QStringLiteral("consent-continue")), Qt::LeftButton);
+    ASSERT_TRUE(probed.count() == 1 || probed.wait(10000));
+    ASSERT_TRUE(root.environment().profile().has_value());
+    EXPECT_EQ(root.environment().profile()->architecture, Architecture::appleSilicon);
+    EXPECT_EQ(runner->callCount(QStringLiteral("/usr/bin/uname -m")), 1);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_EQ(events[1].name, QStringLiteral("app_launched"));
+    EXPECT_FALSE(events[1].data.isEmpty());
 }

@@ -1,0 +1,467 @@
+#include "engine/workflow/SetupFlowModel.h"
+
+#include "engine/probing/SystemProfiler.h"
+#include "engine/services/Background.h"
+#include "engine/shellconfig/ShellConfigurator.h"
+#include "engine/telemetry/FeedbackEvents.h"
+#include "engine/telemetry/SetupEvents.h"
+#include "engine/telemetry/TelemetryService.h"
+#include "engine/workflow/HomebrewVerifier.h"
+#include "engine/workflow/NetworkReadinessProbe.h"
+
+#include <mutex>
+
+namespace varnel {
+
+namespace {
+
+std::mutex& npsShownLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+bool& npsShownFlag()
+{
+    static bool shown = false;
+    return shown;
+}
+
+// The first line of `text` that is not empty, trimmed; empty when none.
+QString firstLine(const QString& text)
+{
+    for (const QString& line : text.split(u'\n')) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            return trimmed;
+    }
+    return {};
+}
+
+}  // namespace
+
+SetupFlowModel::SetupFlowModel(std::shared_ptr<const ProductConfig> config, Dependencies dependencies, QObject* parent)
+    : QObject(parent), config_(std::move(config)), deps_(std::move(dependencies))
+{
+    if (!deps_.profileMac) {
+        deps_.profileMac = [](const AppServices& services, std::stop_token) -> std::optional<SystemProfile> {
+            return SystemProfiler(*services.processRunner, *services.fs).profile();
+        };
+    }
+    if (!deps_.track)
+        deps_.track = [](const TrackedEvent& event) { TelemetryService::shared().track(event); };
+}
+
+SetupFlowModel::~SetupFlowModel() { stop_.request_stop(); }
+
+bool SetupFlowModel::claimNpsShown()
+{
+    std::lock_guard guard(npsShownLock());
+    if (npsShownFlag())
+        return false;
+    npsShownFlag() = true;
+    return true;
+}
+
+void SetupFlowModel::resetNpsShownForTesting()
+{
+    std::lock_guard guard(npsShownLock());
+    npsShownFlag() = false;
+}
+
+template <typename Work, typename Then>
+void SetupFlowModel::runInWorker(Work work, Then then)
+{
+    ++busy_;
+    emit busyChanged();
+    auto task = runInBackground([work = std::move(work), stop = stop_.get_token()](std::stop_token) mutable {
+        return work(stop);
+    });
+    // The continuation runs on this model's thread, and not at all once the model is gone.
+    using Result = std::invoke_result_t<Work, std::stop_token>;
+    onFinished(task.future, this, [this, then = std::move(then)](Result result) mutable {
+        --busy_;
+        emit busyChanged();
+        then(std::move(result));
+    });
+}
+
+const WorkflowStep* SetupFlowModel::stepFor(const QString& domainID) const
+{
+    if (!workflow_)
+        return nullptr;
+    for (const WorkflowStep& s : workflow_->steps)
+        if (s.stage->domainID() == domainID)
+            return &s;
+    return nullptr;
+}
+
+void SetupFlowModel::setStep(Step step)
+{
+    if (step == step_)
+        return;
+    step_ = std::move(step);
+    emit stepChanged();
+}
+
+void SetupFlowModel::setPendingInstall(std::optional<PendingInstall> install)
+{
+    pendingInstall_ = std::move(install);
+    emit pendingInstallChanged();
+}
+
+// ---- 1. Load ---------------------------------------------------------------------
+
+SetupFlowModel::Probed SetupFlowModel::probeAndBuild(const AppServices& services,
+                                                     std::optional<SystemProfile> keptProfile,
+                                                     std::stop_token stop) const
+{
+    Probed result;
+    result.profile = services.isFixtureMode ? std::move(keptProfile) : deps_.profileMac(services, stop);
+    if (!result.profile)
+        return result;
+    if (config_->prober)
+        result.probes = config_->prober->probe(*services.processRunner, *services.fs);
+    if (config_->spineProvider)
+        result.workflow = config_->spineProvider->workflow(std::nullopt, *result.profile, result.probes, {},
+                                                           std::nullopt);
+    return result;
+}
+
+void SetupFlowModel::applyProbed(Probed probed)
+{
+    profile_ = std::move(probed.profile);
+    emit profileChanged();
+    if (!profile_)
+        return;
+    probes_ = probed.probes;
+    workflow_ = std::move(probed.workflow);
+    emit workflowChanged();
+}
+
+void SetupFlowModel::start(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile)
+{
+    services_ = services;
+    std::optional<SystemProfile> kept = profile_ ? profile_ : fallbackProfile;
+    runInWorker(
+        [this, services, kept](std::stop_token stop) { return probeAndBuild(services, kept, stop); },
+        [this](Probed probed) {
+            applyProbed(std::move(probed));
+            if (!profile_)
+                return;  // nothing to show: the screen stays on loading
+            sendDiagnosisEvent();
+            setStep(Step::of(Step::Kind::diagnosisSummary));
+        });
+}
+
+// ---- 2. Diagnosis event ----------------------------------------------------------
+
+void SetupFlowModel::sendDiagnosisEvent()
+{
+    if (didEmitDiagnosis_)
+        return;
+    didEmitDiagnosis_ = true;
+    trackEvent(events::setupDiagnosisReached(workflow_.value_or(SetupWorkflow{}), profile_));
+}
+
+// ---- 3. Readiness ----------------------------------------------------------------
+
+void SetupFlowModel::continueFromSummary()
+{
+    const SpineRenderPolicy& policy = config_->spinePolicy;
+    if (services_.isFixtureMode || (!policy.networkReadiness && !policy.diskReadiness)) {
+        goToFirst(DomainPlacement::primary, primaryEnd());
+        return;
+    }
+    setStep(Step::of(Step::Kind::loading));
+
+    struct Readiness {
+        std::optional<NetworkReadinessResult> network;
+        std::optional<DiskReadinessResult> disk;
+    };
+    const AppServices services = services_;
+    const auto network = policy.networkReadiness;
+    const auto disk = policy.diskReadiness;
+    runInWorker(
+        [services, network, disk](std::stop_token stop) {
+            Readiness r;
+            if (network)
+                r.network = NetworkReadinessProbe(*services.http).measure(*network, stop);
+            if (disk)
+                r.disk = diskReadiness(services.fs->availableCapacity(services.fs->homeDirectory()), *disk);
+            return r;
+        },
+        [this](Readiness r) {
+            pendingReadiness_.clear();
+            if (r.network) {
+                const NetworkReadinessResult& n = *r.network;
+                trackEvent(events::networkCheck(toString(n.verdict), n.endpointsReachable, n.endpointsTotal, n.downMbps,
+                                                n.estimatedInstallSeconds ? std::optional<int>(*n.estimatedInstallSeconds)
+                                                                          : std::nullopt));
+                if (r.network->needsWarning())
+                    pendingReadiness_.push_back(ReadinessWarning::forNetwork(*r.network));
+            }
+            if (r.disk) {
+                const DiskReadinessResult& d = *r.disk;
+                trackEvent(events::diskSpaceCheck(toString(d.verdict), d.worstCaseBytes, d.headroomBytes, d.availableBytes));
+                if (r.disk->needsWarning())
+                    pendingReadiness_.push_back(ReadinessWarning::forDisk(*r.disk));
+            }
+            showNextReadinessWarning();
+        });
+}
+
+void SetupFlowModel::continueAfterReadiness() { showNextReadinessWarning(); }
+
+void SetupFlowModel::showNextReadinessWarning()
+{
+    if (pendingReadiness_.empty()) {
+        goToFirst(DomainPlacement::primary, primaryEnd());
+        return;
+    }
+    ReadinessWarning next = pendingReadiness_.front();
+    pendingReadiness_.erase(pendingReadiness_.begin());
+    setStep(Step::readiness(std::move(next)));
+}
+
+// ---- 4. Stage shown ------------------------------------------------------------------
+
+void SetupFlowModel::stageShown(const QString& domainID)
+{
+    const WorkflowStep* s = stepFor(domainID);
+    if (!s)
+        return;
+    const SetupDiagnosis diagnosis = s->stage->diagnosis();
+    const SpineRenderPolicy& policy = config_->spinePolicy;
+
+    if (diagnosis.classification == SetupDiagnosisClassification::blocked && profile_ &&
+        emittedBlockedDomains_.insert(domainID).second && policy.onStageBlocked) {
+        policy.onStageBlocked(domainID, diagnosis);
+    }
+    if (diagnosis.classification == SetupDiagnosisClassification::ready) {
+        advance(domainID);
+        return;
+    }
+    if (auto offer = policy.offers.find(domainID);
+        offer != policy.offers.end() && emittedOfferDomains_.insert(domainID).second) {
+        trackEvent(events::offerShown(offer->second.offerID, offer->second.offerSurface, offer->second.eligibilityReason,
+                                 std::nullopt, std::nullopt));
+    }
+}
+
+void SetupFlowModel::offerSelected(const QString& domainID)
+{
+    const SpineRenderPolicy& policy = config_->spinePolicy;
+    auto offer = policy.offers.find(domainID);
+    if (offer == policy.offers.end() || !actedOfferDomains_.insert(domainID).second)
+        return;
+    trackEvent(events::offerAction(offer->second.offerID, offer->second.offerSurface, QStringLiteral("selected"),
+                              std::nullopt, std::nullopt));
+}
+
+// ---- 5. Advance ----------------------------------------------------------------------
+
+SetupFlowModel::Step SetupFlowModel::primaryEnd() const
+{
+    return Step::of(config_->spinePolicy.postPrimaryInterstitial ? Step::Kind::interstitial : Step::Kind::verifying);
+}
+
+std::optional<QString> SetupFlowModel::nextAfter(const QString& domainID, DomainPlacement placement) const
+{
+    if (!workflow_)
+        return std::nullopt;
+    bool passed = false;
+    for (const WorkflowStep& s : workflow_->steps) {
+        if (passed && s.placement == placement)
+            return s.stage->domainID();
+        if (s.stage->domainID() == domainID)
+            passed = true;
+    }
+    return std::nullopt;
+}
+
+void SetupFlowModel::goToFirst(DomainPlacement placement, Step otherwise)
+{
+    if (workflow_) {
+        for (const WorkflowStep& s : workflow_->steps) {
+            if (s.placement == placement) {
+                setStep(Step::stage(s.stage->domainID()));
+                return;
+            }
+        }
+    }
+    setStep(std::move(otherwise));
+}
+
+void SetupFlowModel::advance(const QString& from)
+{
+    const WorkflowStep* s = stepFor(from);
+    if (!s) {
+        setStep(primaryEnd());
+        return;
+    }
+    const auto next = nextAfter(from, s->placement);
+    if (next) {
+        setStep(Step::stage(*next));
+        return;
+    }
+    switch (s->placement) {
+    case DomainPlacement::primary: setStep(primaryEnd()); break;
+    case DomainPlacement::offer: setStep(Step::of(Step::Kind::keepGoingGate)); break;
+    case DomainPlacement::optional: setStep(Step::of(Step::Kind::outcome)); break;
+    }
+}
+
+// ---- 6. Install finished ---------------------------------------------------------
+
+void SetupFlowModel::installFinished(InstallOutcome outcome)
+{
+    if (step_.kind != Step::Kind::stage)
+        return;
+    const QString domain = step_.domainID;
+    const bool advanceAnyway = config_->spinePolicy.advanceOnPartialFailureDomains.count(domain) > 0;
+    if (outcome == InstallOutcome::success || (outcome == InstallOutcome::failure && advanceAnyway))
+        reprobeThenAdvance(domain);
+}
+
+void SetupFlowModel::reprobeThenAdvance(const QString& from)
+{
+    const AppServices services = services_;
+    const auto kept = profile_;
+    runInWorker([this, services, kept](std::stop_token stop) { return probeAndBuild(services, kept, stop); },
+                [this, from](Probed probed) {
+                    if (probed.profile)
+                        applyProbed(std::move(probed));
+                    advance(from);
+                });
+}
+
+// ---- 7. Verify -----------------------------------------------------------------------
+
+void SetupFlowModel::verify()
+{
+    const AppServices services = services_;
+    const auto verifier = config_->verifier;
+    const auto profile = profile_;
+    runInWorker(
+        [services, verifier, profile](std::stop_token) {
+            if (!verifier)
+                return SetupVerificationResult::couldNotStart();
+            return verifier->verify(profile, *services.processRunner, *services.fs);
+        },
+        [this](SetupVerificationResult result) {
+            verifyResult_ = result;
+            emit verifyResultChanged();
+            if (!didEmitVerify_) {
+                didEmitVerify_ = true;
+                trackEvent(result.passed ? events::setupVerifyPassed(result) : events::setupVerifyFailed(result));
+            }
+            if (result.passed)
+                goToFirst(DomainPlacement::offer, Step::of(Step::Kind::keepGoingGate));
+            else
+                setStep(Step::of(Step::Kind::outcome));
+        });
+}
+
+void SetupFlowModel::keepGoing() { goToFirst(DomainPlacement::optional, Step::of(Step::Kind::outcome)); }
+
+// ---- 8. Outcome audit --------------------------------------------------------------
+
+void SetupFlowModel::buildOutcomeAudit()
+{
+    if (!verifyResult_ || !verifyResult_->passed)
+        return;
+    const AppServices services = services_;
+    const auto profile = profile_;
+    runInWorker(
+        [services, profile](std::stop_token) {
+            const ProcessRunning& process = *services.processRunner;
+            // Runs a command line in a login shell; its output when it exits 0.
+            const auto succeeds = [&](const QString& command) -> std::optional<QString> {
+                auto result = process.run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});
+                if (!result || result->exitCode != 0)
+                    return std::nullopt;
+                return result->standardOutput;
+            };
+
+            std::vector<OutcomeAuditSection> sections;
+            const auto add = [&](const char* title, QStringList items) {
+                if (!items.isEmpty())
+                    sections.push_back({QString::fromUtf8(title), std::move(items)});
+            };
+
+            QStringList foundation;
+            if (succeeds(QStringLiteral("xcode-select -p 2>&1"))) {
+                foundation << QStringLiteral("Command Line Tools installed");
+                if (auto git = succeeds(QStringLiteral("git --version 2>&1"))) {
+                    const QString line = firstLine(*git);
+                    foundation << (line.isEmpty() ? QStringLiteral("git installed") : line);
+                }
+            }
+            if (auto brew = succeeds(QStringLiteral("brew --version 2>&1")))
+                foundation << HomebrewVerifier::verifiedItem(*brew);
+            if (ShellConfigurator(*services.fs).isConfigured())
+                foundation << QStringLiteral("Shell configuration in place");
+            add("Foundation", foundation);
+
+            QStringList editors, agents;
+            if (profile) {
+                const AITooling& ai = profile->aiTooling;
+                if (profile->terminals.warp || ai.warpApp)
+                    editors << QStringLiteral("Warp installed");
+                if (ai.zed)
+                    editors << QStringLiteral("Zed installed");
+                if (ai.vsCode)
+                    editors << QStringLiteral("VS Code installed");
+                if (ai.claudeCodeDesktop)
+                    agents << QStringLiteral("Claude Desktop installed (paid subscription required for Claude Code)");
+                if (ai.claudeCodeCLI)
+                    agents << QStringLiteral("Claude Code CLI installed (paid subscription required)");
+                if (ai.chatgptDesktop)
+                    agents << QStringLiteral("ChatGPT Desktop installed");
+                if (ai.codexCLI)
+                    agents << QStringLiteral("Codex CLI installed");
+            }
+            add("Editors & terminal", editors);
+            add("AI agents", agents);
+
+            QStringList languages;
+            if (succeeds(QStringLiteral("mise --version 2>&1"))) {
+                languages << QStringLiteral("mise installed for language version management");
+                const std::pair<const char*, const char*> tools[] = {
+                    {"node", "JavaScript installed (with mise via Node)"},
+                    {"ruby", "Ruby installed (with mise)"},
+                    {"cargo", "Rust installed (with mise via rustup)"},
+                };
+                for (const auto& [tool, label] : tools)
+                    if (succeeds(QStringLiteral("mise which ") + QString::fromUtf8(tool) +
+                                 QStringLiteral(" 2>/dev/null")))
+                        languages << QString::fromUtf8(label);
+            }
+            if (succeeds(QStringLiteral("uv --version 2>&1")))
+                languages << QStringLiteral("Python installed (with uv)");
+            if (succeeds(QStringLiteral("/usr/libexec/java_home 2>/dev/null")))
+                languages << QStringLiteral("Java installed");
+            add("Languages", languages);
+            return sections;
+        },
+        [this](std::vector<OutcomeAuditSection> sections) {
+            outcomeAudit_ = std::move(sections);
+            emit outcomeAuditChanged();
+        });
+}
+
+// ---- 9. Outcome reported -------------------------------------------------------------
+
+void SetupFlowModel::outcomeReported(const QString& selfReport)
+{
+    const SpineRenderPolicy& policy = config_->spinePolicy;
+    if (policy.onOutcomeReported)
+        policy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt, selfReport);
+    if (services_.store && services_.store->boolValue(config_->npsSubmittedKey()))
+        return;
+    if (claimNpsShown())
+        trackEvent(events::npsShown());
+    setStep(Step::of(Step::Kind::nps));
+}
+
+}  // namespace varnel

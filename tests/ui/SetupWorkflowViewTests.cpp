@@ -1,0 +1,254 @@
+#include "app/CommandLineProduct.h"
+#include "engine/services/LiveHTTPFetcher.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeProcessRunner.h"
+#include "support/InMemoryKeyValueStore.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+#include "ui/AppEnvironment.h"
+#include "ui/NPSFeedbackCard.h"
+#include "ui/SetupWorkflowView.h"
+#include "ui/UiStyle.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace varnel;
+using namespace varnel::testing;
+using Kind = SetupFlowModel::Step::Kind;
+
+namespace {
+
+QStringList opened;
+void recordOpen(const QUrl& url) { opened << url.toString(); }
+
+class WorkflowScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetupFlowModel::resetNpsShownForTesting();
+        NPSFeedbackCard::setThanksDelayForTesting(10);
+        previousOpener = ui::setURLOpener(&recordOpen);
+        opened.clear();
+
+        // Every readiness endpoint refuses: the port of a server that has gone.
+        quint16 closedPort;
+        {
+            LocalHttpServer gone;
+            closedPort = gone.port();
+        }
+        ProductConfig config = products::commandLine();
+        const QUrl refused(QStringLiteral("http://127.0.0.1:%1/").arg(closedPort));
+        config.spinePolicy.networkReadiness->endpoints = {refused, refused};
+        config.spinePolicy.onOutcomeReported = [this](const std::optional<QString>&, const QString& self) {
+            selfReports << self;
+        };
+        ProductConfig::setCurrent(config);
+
+        // A fresh Apple Silicon Mac whose login shell has git (the CLT check passes).
+        const auto ok = [](QString out) { return ProcessResult{0, std::move(out), {}}; };
+        runner->on(QStringLiteral("/bin/zsh -lc xcode-select -p 2>&1"), ok(QStringLiteral("/Library/Developer/CommandLineTools\n")));
+        runner->on(QStringLiteral("/bin/zsh -lc git --version 2>&1"), ok(QStringLiteral("git version 2.39.5\n")));
+        fs->setAvailableCapacity(24'000'000'000);
+
+        AppServices services;
+        services.processRunner = runner;
+        services.fs = fs;
+        services.http = std::make_shared<LiveHTTPFetcher>();
+        services.store = store;
+        services.isFixtureMode = false;
+        environment = std::make_unique<AppEnvironment>(services);
+        environment->setTracker([this](const TrackedEvent& e) { events << e.name; });
+        environment->navigation().push(Screen::setupWorkflow());
+    }
+
+    void TearDown() override { ui::setURLOpener(previousOpener); }
+
+    SetupFlowModel::Dependencies dependencies()
+    {
+        SetupFlowModel::Dependencies d;
+        d.profileMac = [](const AppServices&, std::stop_token) -> std::optional<SystemProfile> {
+            SystemProfile p;
+            p.architecture = Architecture::appleSilicon;
+            p.macosVersion = {15, 1, 0};
+            return p;
+        };
+        return d;
+    }
+
+    template <typename T = QPushButton>
+    T* control(QWidget* root, const QString& id)
+    {
+        // Steps are built as the model moves; give the worker threads time.
+        T* found = nullptr;
+        const auto visible = [&] {
+            for (T* candidate : root->findChildren<T*>(id))
+                if (candidate->isVisible())
+                    return (found = candidate) != nullptr;
+            return false;
+        };
+        if (!waitUntil(visible))
+            ADD_FAILURE() << "no visible control " << id.toStdString();
+        return found;
+    }
+
+    void click(QWidget* root, const QString& id)
+    {
+        QPushButton* button = control(root, id);
+        ASSERT_NE(button, nullptr) << id.toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    QStringList visibleTexts(QWidget* root)
+    {
+        QStringList texts;
+        for (QLabel* label : root->findChildren<QLabel*>())
+            if (label->isVisible())
+                texts << label->text();
+        return texts;
+    }
+
+    ui::URLOpener previousOpener = nullptr;
+    std::shared_ptr<FakeProcessRunner> runner = std::make_shared<FakeProcessRunner>();
+    std::shared_ptr<FakeFileSystem> fs = std::make_shared<FakeFileSystem>();
+    std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
+    std::unique_ptr<AppEnvironment> environment;
+    QStringList events;
+    QStringList selfReports;
+};
+
+}  // namespace
+
+TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
+{
+    SetupWorkflowView view(*environment, dependencies());
+    view.resize(720, 720);
+    view.show();
+
+    // The diagnosis summary of a fresh Mac.
+    click(&view, QStringLiteral("diagnosis-continue"));
+    ASSERT_EQ(view.model().step(), SetupFlowModel::Step::of(Kind::loading));
+    // (the summary was on screen a moment ago; take its picture from a fresh look)
+
+    // Readiness: the network warning first, then the disk warning.
+    auto* stop = control(&view, QStringLiteral("readiness-stop"));
+    ASSERT_NE(stop, nullptr);
+    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("We can't reach the servers needed to install")));
+    saveScreenshot(&view, QStringLiteral("workflow-readiness-network"));
+    click(&view, QStringLiteral("readiness-continue"));
+    ASSERT_TRUE(waitUntil([&] { return visibleTexts(&view).contains(QStringLiteral("Low on disk space")); }));
+    saveScreenshot(&view, QStringLiteral("workflow-readiness-disk"));
+    click(&view, QStringLiteral("readiness-continue"));
+
+    // The primary stages, skipped one by one.
+    ASSERT_TRUE(waitUntil([&] { return view.model().step() == SetupFlowModel::Step::stage(QStringLiteral("clt")); }));
+    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Install the Command Line Tools")));
+    control(&view, QStringLiteral("stage-action-clt"));
+    saveScreenshot(&view, QStringLiteral("workflow-stage-clt"));
+    click(&view, QStringLiteral("stage-skip"));
+    ASSERT_TRUE(waitUntil([&] { return view.model().step() == SetupFlowModel::Step::stage(QStringLiteral("shell-config")); }));
+    click(&view, QStringLiteral("stage-skip"));
+    ASSERT_TRUE(waitUntil([&] { return view.model().step() == SetupFlowModel::Step::stage(QStringLiteral("homebrew")); }));
+    click(&view, QStringLiteral("stage-skip"));
+
+    // Warp needs Homebrew, which this Mac lacks: the gate replaces the install button.
+    ASSERT_TRUE(waitUntil([&] { return view.model().step() == SetupFlowModel::Step::stage(QStringLiteral("warp")); }));
+    control(&view, QStringLiteral("install-homebrew-first"));
+    EXPECT_EQ(view.findChild<QPushButton*>(QStringLiteral("stage-action-brew:warp")), nullptr);
+    saveScreenshot(&view, QStringLiteral("workflow-stage-warp-gate"));
+    click(&view, QStringLiteral("stage-skip"));
+
+    // Verification passes (git answers in the login shell), then the gate.
+    control(&view, QStringLiteral("keep-going"));
+    saveScreenshot(&view, QStringLiteral("workflow-keep-going"));
+    click(&view, QStringLiteral("finish-here"));
+
+    // The outcome with its checklist, then the user's own report.
+    control<QWidget>(&view, QStringLiteral("outcome-checklist"));
+    control<QLabel>(&view, QStringLiteral("outcome-agent-suggestion"));
+    ASSERT_TRUE(waitUntil([&] { return !view.model().isBusy(); }));
+    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Your command line is ready")));
+    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("✓  Command Line Tools installed")));
+    saveScreenshot(&view, QStringLiteral("workflow-outcome"));
+    click(&view, QStringLiteral("outcome-resolved"));
+    EXPECT_EQ(selfReports, QStringList{QStringLiteral("resolved")});
+
+    // The score: pick 9, give no reason, submit; the card thanks and the key is stored.
+    control<QWidget>(&view, QStringLiteral("nps-card"));
+    EXPECT_EQ(view.findChild<QPushButton*>(QStringLiteral("nps-submit"))->isVisible(), false);
+    click(&view, QStringLiteral("nps-score-9"));
+    saveScreenshot(&view, QStringLiteral("workflow-score"));
+    click(&view, QStringLiteral("nps-submit"));
+    control<QLabel>(&view, QStringLiteral("nps-thanks"));
+    EXPECT_TRUE(store->boolValue(ProductConfig::current()->npsSubmittedKey()));
+    EXPECT_TRUE(view.model().npsResolved());
+    click(&view, QStringLiteral("nps-done"));
+    EXPECT_TRUE(environment->navigation().path().isEmpty());
+
+    const QStringList expected{QStringLiteral("diagnosis_reached"),    QStringLiteral("network_check"),
+                               QStringLiteral("disk_space_check"),     QStringLiteral("network_warning_action"),
+                               QStringLiteral("disk_warning_action"),  QStringLiteral("offer_shown"),
+                               QStringLiteral("verify_passed"),        QStringLiteral("nps_shown"),
+                               QStringLiteral("nps_submitted")};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(WorkflowScreenTest, leavingTheScoreScreenTwiceDismissesOnce)
+{
+    auto* view = new SetupWorkflowView(*environment, dependencies());
+    view->show();
+    control(view, QStringLiteral("diagnosis-continue"));
+    view->model().setStep(SetupFlowModel::Step::of(Kind::outcome));
+    click(view, QStringLiteral("outcome-blocked"));
+    control<QWidget>(view, QStringLiteral("nps-card"));
+    saveScreenshot(view, QStringLiteral("workflow-score-empty"));
+    click(view, QStringLiteral("nps-done"));
+    delete view;  // leaving the screen again, as the navigation stack does
+    EXPECT_EQ(events.count(QStringLiteral("nps_dismissed")), 1);
+    EXPECT_TRUE(environment->navigation().path().isEmpty());
+}
+
+TEST_F(WorkflowScreenTest, summaryListsThePrimaryStagesAndStopGoesHome)
+{
+    SetupWorkflowView view(*environment, dependencies());
+    view.resize(720, 720);
+    view.show();
+    control(&view, QStringLiteral("diagnosis-continue"));
+    const QStringList texts = visibleTexts(&view);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Here's what the system check found")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("•  Command Line Tools: not installed")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("•  Shell configuration: not installed")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("•  Homebrew: not installed")));
+    EXPECT_FALSE(texts.join(u'\n').contains(QStringLiteral("Warp:")));  // left out of the summary
+    saveScreenshot(&view, QStringLiteral("workflow-summary"));
+
+    click(&view, QStringLiteral("diagnosis-continue"));
+    click(&view, QStringLiteral("readiness-stop"));
+    EXPECT_TRUE(environment->navigation().path().isEmpty());
+    EXPECT_TRUE(events.contains(QStringLiteral("network_warning_action")));
+}
+
+TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
+{
+    std::vector<SetupFlowModel::PendingInstall> presented;
+    SetupWorkflowView view(*environment, dependencies(),
+                           [&](QWidget*, const SetupFlowModel::PendingInstall& install,
+                               std::function<void(SetupFlowModel::InstallOutcome)> finish) {
+                               presented.push_back(install);
+                               finish(SetupFlowModel::InstallOutcome::canceled);
+                           });
+    view.show();
+    control(&view, QStringLiteral("diagnosis-continue"));
+    view.model().setStep(SetupFlowModel::Step::stage(QStringLiteral("homebrew")));
+    click(&view, QStringLiteral("stage-action-homebrew"));
+    ASSERT_EQ(presented.size(), 1u);
+    EXPECT_EQ(presented[0].id, QStringLiteral("homebrew"));
+    EXPECT_EQ(presented[0].title, QStringLiteral("Install Homebrew (recommended)"));
+    EXPECT_FALSE(presented[0].continuesPastFailure);
+    // Canceled: the stage stays for a retry, and nothing is pending any more.
+    EXPECT_EQ(view.model().step(), SetupFlowModel::Step::stage(QStringLiteral("homebrew")));
+    EXPECT_FALSE(view.model().pendingInstall().has_value());
+}

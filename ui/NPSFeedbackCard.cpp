@@ -1,0 +1,164 @@
+#include "ui/NPSFeedbackCard.h"
+
+#include "engine/config/ProductConfig.h"
+#include "engine/services/KeyValueStoring.h"
+#include "engine/telemetry/FeedbackEvents.h"
+#include "engine/telemetry/SetupEvents.h"
+#include "engine/telemetry/AppEvents.h"
+#include "ui/UiStyle.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace varnel {
+
+namespace {
+int& thanksDelay()
+{
+    static int ms = 1500;
+    return ms;
+}
+}  // namespace
+
+void NPSFeedbackCard::setThanksDelayForTesting(int milliseconds) { thanksDelay() = milliseconds; }
+
+NPSFeedbackCard::NPSFeedbackCard(KeyValueStoring& store, std::function<void(const TrackedEvent&)> track,
+                                 std::function<void()> onSubmitted, std::function<void()> onDismissed, QWidget* parent)
+    : QFrame(parent),
+      store_(store),
+      track_(std::move(track)),
+      onSubmitted_(std::move(onSubmitted)),
+      onDismissed_(std::move(onDismissed))
+{
+    setObjectName(QStringLiteral("nps-card"));
+    setFrameShape(QFrame::StyledPanel);
+    setStyleSheet(QStringLiteral("#nps-card { border: 1px solid #d0d0d0; border-radius: 10px; background: #fafafa; }"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 14);
+    layout->setSpacing(10);
+
+    auto* header = new QHBoxLayout;
+    auto* title = new QLabel(QStringLiteral("How are we doing?"), this);
+    title->setFont(ui::headlineFont());
+    auto* dismissButton = ui::plainButton(QStringLiteral("Dismiss"), QStringLiteral("nps-dismiss"), this);
+    dismissButton->setFlat(true);
+    header->addWidget(title);
+    header->addStretch();
+    header->addWidget(dismissButton);
+    layout->addLayout(header);
+    connect(dismissButton, &QPushButton::clicked, this, &NPSFeedbackCard::dismiss);
+
+    auto* question = new QLabel(QStringLiteral("How likely are you to recommend ") +
+                                    ProductConfig::current()->displayName +
+                                    QStringLiteral(" to a friend or colleague?"),
+                                this);
+    question->setFont(ui::calloutFont());
+    question->setWordWrap(true);
+    layout->addWidget(question);
+
+    auto* scores = new QHBoxLayout;
+    scores->setSpacing(4);
+    for (int n = 0; n <= 10; ++n) {
+        auto* button = new QPushButton(QString::number(n), this);
+        button->setObjectName(QStringLiteral("nps-score-%1").arg(n));
+        button->setMinimumWidth(36);
+        button->setCursor(Qt::PointingHandCursor);
+        connect(button, &QPushButton::clicked, this, [this, n] { selectScore(n); });
+        scores->addWidget(button);
+        scoreButtons_ << button;
+    }
+    layout->addLayout(scores);
+
+    auto* ends = new QHBoxLayout;
+    auto* low = new QLabel(QStringLiteral("Not at all likely"), this);
+    auto* high = new QLabel(QStringLiteral("Extremely likely"), this);
+    low->setFont(ui::footnoteFont());
+    high->setFont(ui::footnoteFont());
+    ends->addWidget(low);
+    ends->addStretch();
+    ends->addWidget(high);
+    layout->addLayout(ends);
+
+    reasonBlock_ = new QWidget(this);
+    auto* reasonLayout = new QVBoxLayout(reasonBlock_);
+    reasonLayout->setContentsMargins(0, 0, 0, 0);
+    auto* prompt = new QLabel(QStringLiteral("What's the main reason for your score? (optional)"), reasonBlock_);
+    prompt->setFont(ui::footnoteFont());
+    reason_ = new QLineEdit(reasonBlock_);
+    reason_->setObjectName(QStringLiteral("nps-reason"));
+    submit_ = ui::prominentButton(QStringLiteral("Submit feedback"), QStringLiteral("nps-submit"), reasonBlock_);
+    connect(submit_, &QPushButton::clicked, this, &NPSFeedbackCard::submit);
+    reasonLayout->addWidget(prompt);
+    reasonLayout->addWidget(reason_);
+    auto* submitRow = new QHBoxLayout;
+    submitRow->addStretch();
+    submitRow->addWidget(submit_);
+    reasonLayout->addLayout(submitRow);
+    layout->addWidget(reasonBlock_);
+
+    thanksBlock_ = new QLabel(QStringLiteral("✓  Thanks for the feedback."), this);
+    thanksBlock_->setObjectName(QStringLiteral("nps-thanks"));
+    layout->addWidget(thanksBlock_);
+
+    render();
+}
+
+void NPSFeedbackCard::selectScore(int score)
+{
+    if (phase_ == Phase::submitting || phase_ == Phase::thanks)
+        return;
+    score_ = score;
+    phase_ = Phase::scored;
+    render();
+}
+
+void NPSFeedbackCard::submit()
+{
+    if (phase_ != Phase::scored)
+        return;
+    phase_ = Phase::submitting;
+    render();
+    track_(events::npsSubmitted(score_, reason_->text()));
+    store_.setValue(ProductConfig::current()->npsSubmittedKey(), QVariant(true));
+    QPointer<NPSFeedbackCard> self(this);
+    QTimer::singleShot(thanksDelay(), this, [self] {
+        if (!self)
+            return;
+        self->phase_ = Phase::thanks;
+        self->render();
+        if (self->onSubmitted_)
+            self->onSubmitted_();
+    });
+}
+
+void NPSFeedbackCard::dismiss()
+{
+    track_(events::npsDismissed());
+    didDismiss_ = true;
+    if (onDismissed_)
+        onDismissed_();
+}
+
+void NPSFeedbackCard::render()
+{
+    for (int n = 0; n < scoreButtons_.size(); ++n) {
+        const bool selected = n == score_;
+        scoreButtons_[n]->setStyleSheet(
+            selected ? QStringLiteral("QPushButton { background: #2f6fde; color: white; font-weight: 600; "
+                                      "border: none; border-radius: 6px; padding: 6px; }")
+                     : QStringLiteral("QPushButton { background: #ececec; border: none; border-radius: 6px; "
+                                      "padding: 6px; }"));
+        scoreButtons_[n]->setEnabled(phase_ != Phase::submitting && phase_ != Phase::thanks);
+    }
+    // While submitting neither the reason nor the thanks is shown.
+    reasonBlock_->setVisible(phase_ == Phase::scored);
+    submit_->setEnabled(phase_ == Phase::scored);
+    thanksBlock_->setVisible(phase_ == Phase::thanks);
+}
+
+}  // namespace varnel

@@ -1,0 +1,525 @@
+#include "ui/SetupWorkflowView.h"
+
+#include "engine/telemetry/FeedbackEvents.h"
+#include "engine/telemetry/SetupEvents.h"
+#include "engine/telemetry/AppEvents.h"
+#include "engine/workflow/ReadinessScreenCopy.h"
+#include "ui/AppEnvironment.h"
+#include "ui/NPSFeedbackCard.h"
+#include "ui/ScreenScaffold.h"
+#include "ui/UiStyle.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace varnel {
+
+namespace {
+
+using Step = SetupFlowModel::Step;
+
+// The spine copy's texts, or neutral ones for a product without a spine copy.
+const SpineCopyProviding* copyOf(const SetupFlowModel& model) { return model.config().spineCopy.get(); }
+
+QString text(const SetupFlowModel& model, QString (SpineCopyProviding::*member)() const, const char* fallback = "")
+{
+    const SpineCopyProviding* copy = copyOf(model);
+    return copy ? (copy->*member)() : QString::fromUtf8(fallback);
+}
+
+QLabel* caption(const QString& text, QWidget* parent, const QString& id = {})
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(id);
+    label->setWordWrap(true);
+    label->setFont(ui::calloutFont());
+    label->setStyleSheet(QStringLiteral("color: #5a5a5a;"));
+    return label;
+}
+
+// A screen frame with the step's window title shown above its headline.
+ScreenScaffold* frame(const QString& windowTitle, const QString& headline, const QString& body, const QUrl& article,
+                      QWidget* parent)
+{
+    ScreenScaffold::Options options;
+    options.title = headline;
+    options.explainer = body;
+    options.articleURL = article;
+    options.titlePointSize = 22;
+    auto* scaffold = new ScreenScaffold(options, nullptr, parent);
+    if (!windowTitle.isEmpty()) {
+        auto* label = new QLabel(windowTitle.toUpper(), scaffold);
+        label->setObjectName(QStringLiteral("step-window-title"));
+        label->setFont(ui::footnoteFont());
+        label->setStyleSheet(QStringLiteral("color: #7a7a7a; letter-spacing: 1px;"));
+        auto* layout = static_cast<QVBoxLayout*>(scaffold->layout());
+        layout->insertWidget(0, label);
+    }
+    return scaffold;
+}
+
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    return row;
+}
+
+}  // namespace
+
+SetupWorkflowView::SetupWorkflowView(AppEnvironment& environment, SetupFlowModel::Dependencies dependencies,
+                                     ProgressPresenter presenter, QWidget* parent)
+    : QWidget(parent), environment_(environment), presenter_(std::move(presenter))
+{
+    if (!dependencies.track)
+        dependencies.track = environment_.tracker();
+    model_ = new SetupFlowModel(ProductConfig::current(), std::move(dependencies), this);
+    setObjectName(QStringLiteral("setup-workflow"));
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    connect(model_, &SetupFlowModel::stepChanged, this, &SetupWorkflowView::render);
+    connect(model_, &SetupFlowModel::pendingInstallChanged, this, &SetupWorkflowView::presentPendingInstall);
+    render();
+}
+
+SetupWorkflowView::~SetupWorkflowView()
+{
+    // Leaving the score screen any way at all counts as dismissing it.
+    leaveScoreScreen();
+}
+
+void SetupWorkflowView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        model_->start(environment_.services(), environment_.profile());
+    }
+}
+
+void SetupWorkflowView::track(const TrackedEvent& event) const { model_->trackEvent(event); }
+
+void SetupWorkflowView::replaceContent(QWidget* content)
+{
+    if (content_) {
+        // Hidden at once: its buttons must not be reachable until it is deleted.
+        layout_->removeWidget(content_);
+        content_->hide();
+        content_->deleteLater();
+    }
+    content_ = content;
+    layout_->addWidget(content_);
+    content_->show();  // now, not on the next turn of the event loop
+}
+
+void SetupWorkflowView::render()
+{
+    const Step step = model_->step();
+    if (step.kind == Step::Kind::stage) {
+        // A stage that needs nothing is never drawn: the model moves past it.
+        const WorkflowStep* s = model_->stepFor(step.domainID);
+        if (s && s->stage->diagnosis().classification == SetupDiagnosisClassification::ready) {
+            model_->stageShown(step.domainID);
+            return;
+        }
+    }
+
+    switch (step.kind) {
+    case Step::Kind::loading: replaceContent(buildLoading(QString())); break;
+    case Step::Kind::diagnosisSummary: replaceContent(buildSummary()); break;
+    case Step::Kind::readinessWarning: replaceContent(buildReadinessWarning(*step.warning)); break;
+    case Step::Kind::stage: replaceContent(buildStage(step.domainID)); break;
+    case Step::Kind::interstitial: replaceContent(buildInterstitial()); break;
+    case Step::Kind::verifying:
+        replaceContent(buildLoading(text(*model_, &SpineCopyProviding::verifyingTitle, "Verifying…")));
+        break;
+    case Step::Kind::keepGoingGate: replaceContent(buildKeepGoingGate()); break;
+    case Step::Kind::outcome: replaceContent(buildOutcome()); break;
+    case Step::Kind::nps: replaceContent(buildNps()); break;
+    }
+
+    if (step.kind == Step::Kind::stage)
+        model_->stageShown(step.domainID);
+    else if (step.kind == Step::Kind::verifying)
+        model_->verify();
+    else if (step.kind == Step::Kind::outcome)
+        model_->buildOutcomeAudit();
+}
+
+QWidget* SetupWorkflowView::buildLoading(const QString& title)
+{
+    auto* box = new QWidget;
+    box->setObjectName(QStringLiteral("workflow-loading"));
+    auto* layout = new QVBoxLayout(box);
+    layout->addStretch();
+    if (!title.isEmpty()) {
+        auto* label = new QLabel(title, box);
+        label->setObjectName(QStringLiteral("workflow-progress-title"));
+        label->setFont(ui::headlineFont());
+        label->setAlignment(Qt::AlignCenter);
+        layout->addWidget(label);
+    }
+    auto* bar = new QProgressBar(box);
+    bar->setRange(0, 0);  // indeterminate
+    bar->setMaximumWidth(280);
+    bar->setTextVisible(false);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(bar);
+    row->addStretch();
+    layout->addLayout(row);
+    layout->addStretch();
+    return box;
+}
+
+QWidget* SetupWorkflowView::buildSummary()
+{
+    const ProductConfig& config = model_->config();
+    const SpineCopyProviding* copy = copyOf(*model_);
+    auto* scaffold = frame(text(*model_, &SpineCopyProviding::diagnosisWindowTitle),
+                           text(*model_, &SpineCopyProviding::diagnosisHeadline, "Here's what we found"), QString(),
+                           copy ? config.urls.article(copy->diagnosisArticlePath()) : QUrl(), nullptr);
+    scaffold->setObjectName(QStringLiteral("diagnosis-summary"));
+    auto* content = scaffold->contentLayout();
+
+    if (!model_->workflow()) {
+        content->addWidget(caption(QStringLiteral("There is nothing to set up for this product yet."), scaffold,
+                                   QStringLiteral("diagnosis-empty")));
+        content->addStretch();
+        return scaffold;
+    }
+
+    auto* list = new QWidget(scaffold);
+    list->setObjectName(QStringLiteral("diagnosis-lines"));
+    auto* lines = new QVBoxLayout(list);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(6);
+    for (const WorkflowStep& s : model_->workflow()->steps) {
+        const QString domain = s.stage->domainID();
+        if (s.placement != DomainPlacement::primary || config.spinePolicy.summaryExcludedDomains.count(domain))
+            continue;
+        const SetupDiagnosis diagnosis = s.stage->diagnosis();
+        const bool ready = diagnosis.classification == SetupDiagnosisClassification::ready;
+        auto* line = new QLabel((ready ? QStringLiteral("✓  ") : QStringLiteral("•  ")) +
+                                    (copy ? copy->summaryLine(domain, diagnosis) : diagnosis.headline),
+                                list);
+        line->setObjectName(QStringLiteral("summary-") + domain);
+        line->setFont(ui::bodyFont());
+        lines->addWidget(line);
+    }
+    content->addWidget(list);
+    if (copy)
+        content->addWidget(caption(copy->diagnosisFooter(), scaffold, QStringLiteral("diagnosis-footer")));
+    content->addStretch();
+
+    auto* cont = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("diagnosis-continue"), scaffold, true);
+    connect(cont, &QPushButton::clicked, model_, &SetupFlowModel::continueFromSummary);
+    content->addLayout(buttonRow({cont}));
+    return scaffold;
+}
+
+QWidget* SetupWorkflowView::buildReadinessWarning(const SetupFlowModel::ReadinessWarning& warning)
+{
+    const bool network = warning.kind == SetupFlowModel::ReadinessWarning::Kind::network;
+    const ReadinessScreenCopy copy =
+        network ? ReadinessScreenCopy::network(warning.network) : ReadinessScreenCopy::disk(warning.disk);
+    const QString verdict = network ? toString(warning.network.verdict) : toString(warning.disk.verdict);
+
+    auto* scaffold = frame(copy.windowTitle, copy.headline, copy.body, QUrl(), nullptr);
+    scaffold->setObjectName(QStringLiteral("readiness-warning"));
+    auto* stop = ui::plainButton(copy.stopLabel, QStringLiteral("readiness-stop"), scaffold);
+    auto* cont = ui::prominentButton(copy.continueLabel, QStringLiteral("readiness-continue"), scaffold);
+    connect(cont, &QPushButton::clicked, this, [this, network, verdict] {
+        track(network ? events::networkWarningAction(QStringLiteral("continue"), verdict)
+                      : events::diskWarningAction(QStringLiteral("continue"), verdict));
+        model_->continueAfterReadiness();
+    });
+    connect(stop, &QPushButton::clicked, this, [this, network, verdict] {
+        track(network ? events::networkWarningAction(QStringLiteral("stop"), verdict)
+                      : events::diskWarningAction(QStringLiteral("stop"), verdict));
+        environment_.navigation().popToRoot();
+    });
+    scaffold->contentLayout()->addStretch();
+    scaffold->contentLayout()->addLayout(buttonRow({stop, cont}));
+    return scaffold;
+}
+
+bool SetupWorkflowView::homebrewAvailable() const
+{
+    if (model_->profile() && model_->profile()->homebrewPrefix)
+        return true;
+    const FileSystemOperating& fs = *environment_.services().fs;
+    return fs.isExecutableFile(QStringLiteral("/opt/homebrew/bin/brew")) ||
+           fs.isExecutableFile(QStringLiteral("/usr/local/bin/brew"));
+}
+
+QWidget* SetupWorkflowView::buildStage(const QString& domainID)
+{
+    const ProductConfig& config = model_->config();
+    const SpineRenderPolicy& policy = config.spinePolicy;
+    const WorkflowStep* s = model_->stepFor(domainID);
+    const std::optional<SetupDiagnosis> diagnosis =
+        s ? std::optional<SetupDiagnosis>(s->stage->diagnosis()) : std::nullopt;
+
+    std::optional<SpineScreenCopy> screen;
+    if (const SpineCopyProviding* copy = copyOf(*model_))
+        screen = copy->domainScreen(domainID, diagnosis);
+    if (!screen)
+        screen = SpineScreenCopy{QString(), diagnosis ? diagnosis->headline : domainID,
+                                 diagnosis ? diagnosis->detail : QString(), std::nullopt};
+    const auto article = policy.stageArticlePaths.find(domainID);
+    const QString articlePath = article != policy.stageArticlePaths.end() ? article->second : policy.fallbackArticlePath;
+
+    auto* scaffold = frame(screen->windowTitle, screen->headline, screen->body, config.urls.article(articlePath), nullptr);
+    scaffold->setObjectName(QStringLiteral("stage-") + domainID);
+    auto* content = scaffold->contentLayout();
+    if (screen->footer)
+        content->addWidget(caption(*screen->footer, scaffold));
+
+    if (!policy.isHomebrewIndependent(domainID) && !homebrewAvailable()) {
+        content->addWidget(caption(QStringLiteral("This step installs with Homebrew, which isn't installed yet. "
+                                                  "Install Homebrew first, or skip."),
+                                   scaffold, QStringLiteral("homebrew-gate")));
+        auto* first = ui::prominentButton(QStringLiteral("Install Homebrew first"),
+                                          QStringLiteral("install-homebrew-first"), scaffold);
+        connect(first, &QPushButton::clicked, this,
+                [this] { model_->setStep(Step::stage(QStringLiteral("homebrew"))); });
+        content->addLayout(buttonRow({first}));
+    } else if (s) {
+        for (const SetupAction& action : s->stage->actions()) {
+            auto* button = ui::prominentButton(action.displayLabel, QStringLiteral("stage-action-") + action.id, scaffold);
+            auto override = policy.remediationCaptions.find(action.id);
+            const QString explanation = override != policy.remediationCaptions.end() ? override->second : action.caption;
+            auto* row = new QVBoxLayout;
+            row->setSpacing(4);
+            auto* buttonLine = new QHBoxLayout;
+            buttonLine->addWidget(button);
+            buttonLine->addStretch();
+            row->addLayout(buttonLine);
+            if (!explanation.isEmpty())
+                row->addWidget(caption(explanation, scaffold));
+            content->addLayout(row);
+            connect(button, &QPushButton::clicked, this, [this, domainID, action] { queueAction(domainID, action); });
+        }
+    }
+    content->addStretch();
+    auto* skip = ui::plainButton(QStringLiteral("Skip"), QStringLiteral("stage-skip"), scaffold);
+    connect(skip, &QPushButton::clicked, this, [this, domainID] { model_->advance(domainID); });
+    content->addLayout(buttonRow({skip}));
+    return scaffold;
+}
+
+void SetupWorkflowView::queueAction(const QString& domainID, const SetupAction& action)
+{
+    model_->offerSelected(domainID);
+    const ProductConfig& config = model_->config();
+    if (!config.spineProvider || !model_->profile() || !model_->probes())
+        return;
+    for (const SetupRemediation& remediation :
+         config.spineProvider->remediations(domainID, *model_->profile(), *model_->probes())) {
+        if (remediation.id() == action.id) {
+            model_->setPendingInstall(SetupFlowModel::PendingInstall{remediation.id(), remediation.title(),
+                                                                     {remediation}, false});
+            return;
+        }
+    }
+}
+
+void SetupWorkflowView::presentPendingInstall()
+{
+    const auto& pending = model_->pendingInstall();
+    if (!pending)
+        return;
+    auto finish = [this](InstallOutcome outcome) {
+        model_->setPendingInstall(std::nullopt);
+        model_->installFinished(outcome);
+    };
+    if (presenter_) {
+        presenter_(this, *pending, finish);
+        return;
+    }
+    // Until the progress screen is part of the app, say so and keep the stage.
+    auto* scaffold = frame(QString(), pending->title,
+                           QStringLiteral("Installing from here isn't available in this version yet. Nothing was "
+                                          "changed on your Mac."),
+                           QUrl(), nullptr);
+    scaffold->setObjectName(QStringLiteral("setup-action-unavailable"));
+    auto* cont = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("setup-action-continue"), scaffold);
+    connect(cont, &QPushButton::clicked, this, [this, finish] {
+        finish(InstallOutcome::canceled);
+        render();
+    });
+    scaffold->contentLayout()->addStretch();
+    scaffold->contentLayout()->addLayout(buttonRow({cont}));
+    replaceContent(scaffold);
+}
+
+QWidget* SetupWorkflowView::buildInterstitial()
+{
+    const auto& interstitial = model_->config().spinePolicy.postPrimaryInterstitial;
+    if (!interstitial) {
+        model_->setStep(Step::of(Step::Kind::verifying));
+        return buildLoading(QString());
+    }
+    auto* scaffold = frame(interstitial->windowTitle, interstitial->headline, interstitial->body,
+                           model_->config().urls.article(interstitial->articlePath), nullptr);
+    if (interstitial->disclosure)
+        scaffold->contentLayout()->addWidget(caption(*interstitial->disclosure, scaffold));
+    auto* cont = ui::prominentButton(interstitial->buttonLabel, QStringLiteral("paid-plan-continue"), scaffold, true);
+    connect(cont, &QPushButton::clicked, this, [this] { model_->setStep(Step::of(Step::Kind::verifying)); });
+    scaffold->contentLayout()->addStretch();
+    scaffold->contentLayout()->addLayout(buttonRow({cont}));
+    return scaffold;
+}
+
+QWidget* SetupWorkflowView::buildKeepGoingGate()
+{
+    auto* scaffold = frame(text(*model_, &SpineCopyProviding::keepGoingWindowTitle),
+                           text(*model_, &SpineCopyProviding::keepGoingHeadline),
+                           text(*model_, &SpineCopyProviding::keepGoingBody), QUrl(), nullptr);
+    scaffold->setObjectName(QStringLiteral("keep-going-gate"));
+    auto* finish = ui::plainButton(QStringLiteral("Finish here"), QStringLiteral("finish-here"), scaffold);
+    auto* keep = ui::prominentButton(QStringLiteral("Keep going"), QStringLiteral("keep-going"), scaffold, true);
+    connect(keep, &QPushButton::clicked, model_, &SetupFlowModel::keepGoing);
+    connect(finish, &QPushButton::clicked, this, [this] { model_->setStep(Step::of(Step::Kind::outcome)); });
+    scaffold->contentLayout()->addStretch();
+    scaffold->contentLayout()->addLayout(buttonRow({finish, keep}));
+    return scaffold;
+}
+
+void SetupWorkflowView::fillChecklist(QWidget* checklist)
+{
+    auto* layout = static_cast<QVBoxLayout*>(checklist->layout());
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (const auto& section : model_->outcomeAudit()) {
+        auto* title = new QLabel(section.title, checklist);
+        title->setFont(ui::headlineFont());
+        layout->addWidget(title);
+        for (const QString& item : section.items) {
+            auto* line = new QLabel(QStringLiteral("✓  ") + item, checklist);
+            line->setWordWrap(true);
+            line->setFont(ui::bodyFont());
+            layout->addWidget(line);
+        }
+        layout->addSpacing(6);
+    }
+    layout->addStretch();
+}
+
+QWidget* SetupWorkflowView::buildOutcome()
+{
+    const ProductConfig& config = model_->config();
+    const bool passed = model_->verifyResult() && model_->verifyResult()->passed;
+    const SpineCopyProviding* copy = copyOf(*model_);
+    const QString articlePath = copy ? (passed ? copy->outcomeReadyArticlePath() : copy->outcomeTroubleArticlePath())
+                                     : QString();
+    auto* scaffold = frame(text(*model_, &SpineCopyProviding::outcomeWindowTitle),
+                           passed ? text(*model_, &SpineCopyProviding::outcomeReadyHeadline)
+                                  : text(*model_, &SpineCopyProviding::outcomeWindowTitle),
+                           passed ? text(*model_, &SpineCopyProviding::outcomeReadyBody)
+                                  : text(*model_, &SpineCopyProviding::outcomeNotVerifiedBody),
+                           copy ? config.urls.article(articlePath) : QUrl(), nullptr);
+    scaffold->setObjectName(QStringLiteral("outcome"));
+    auto* content = scaffold->contentLayout();
+
+    auto* scroll = new QScrollArea(scaffold);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* checklist = new QWidget;
+    checklist->setObjectName(QStringLiteral("outcome-checklist"));
+    auto* checklistLayout = new QVBoxLayout(checklist);
+    checklistLayout->setContentsMargins(0, 0, 0, 0);
+    checklistLayout->setSpacing(4);
+    fillChecklist(checklist);
+    connect(model_, &SetupFlowModel::outcomeAuditChanged, checklist, [this, checklist] { fillChecklist(checklist); });
+    scroll->setWidget(checklist);
+    content->addWidget(scroll, 1);
+
+    content->addWidget(caption(QStringLiteral("Next, open your terminal in one of the example projects and type "
+                                              "claude (or codex) to start working with an AI agent."),
+                               scaffold, QStringLiteral("outcome-agent-suggestion")));
+
+    auto* apps = new QHBoxLayout;
+    if (config.spinePolicy.outcomeOpenableApps) {
+        for (const auto& app : config.spinePolicy.outcomeOpenableApps(model_->profile(), model_->probes())) {
+            auto* button = ui::plainButton(app.label, QStringLiteral("open-app-") + app.appName, scaffold);
+            connect(button, &QPushButton::clicked, this, [this, app] {
+                const QString path = QStringLiteral("/Applications/") + app.appName;
+                ui::openURL(QUrl::fromLocalFile(path));
+                track(events::appOpened(path));
+            });
+            apps->addWidget(button);
+        }
+    }
+    auto* examples = ui::plainButton(QStringLiteral("Show Example Projects"), QStringLiteral("show-example-projects"),
+                                     scaffold);
+    connect(examples, &QPushButton::clicked, this, [this] {
+        const QString documents = environment_.services().fs->homeDirectory() + QStringLiteral("/Documents/");
+        for (const char* folder : {"AI-Simple-Project", "AI-Coding-Project"}) {
+            const QString path = documents + QString::fromUtf8(folder);
+            if (environment_.services().fs->fileExists(path))
+                ui::openURL(QUrl::fromLocalFile(path));
+        }
+    });
+    apps->addWidget(examples);
+    apps->addStretch();
+    content->addLayout(apps);
+
+    if (copy && !copy->outcomeFooter().isEmpty())
+        content->addWidget(caption(copy->outcomeFooter(), scaffold));
+
+    auto* question = new QLabel(text(*model_, &SpineCopyProviding::outcomeQuestion), scaffold);
+    question->setFont(ui::headlineFont());
+    question->setWordWrap(true);
+    content->addWidget(question);
+    auto* notQuite = ui::plainButton(QStringLiteral("Not quite"), QStringLiteral("outcome-blocked"), scaffold);
+    auto* yes = ui::prominentButton(QStringLiteral("Yes, all set"), QStringLiteral("outcome-resolved"), scaffold);
+    connect(yes, &QPushButton::clicked, this, [this] { model_->outcomeReported(QStringLiteral("resolved")); });
+    connect(notQuite, &QPushButton::clicked, this, [this] { model_->outcomeReported(QStringLiteral("not_resolved")); });
+    content->addLayout(buttonRow({notQuite, yes}));
+    return scaffold;
+}
+
+QWidget* SetupWorkflowView::buildNps()
+{
+    auto* scaffold = frame(text(*model_, &SpineCopyProviding::npsWindowTitle), QStringLiteral("We need your feedback"),
+                           QStringLiteral("One quick question before you go."), QUrl(), nullptr);
+    scaffold->setObjectName(QStringLiteral("nps-screen"));
+    auto* card = new NPSFeedbackCard(
+        *environment_.services().store, [this](const TrackedEvent& e) { track(e); },
+        [this] { model_->setNpsResolved(true); },
+        [this] {
+            model_->setNpsResolved(true);
+            environment_.navigation().popToRoot();
+        },
+        scaffold);
+    scaffold->contentLayout()->addWidget(card);
+    scaffold->contentLayout()->addStretch();
+    auto* done = ui::prominentButton(QStringLiteral("Done"), QStringLiteral("nps-done"), scaffold, true);
+    connect(done, &QPushButton::clicked, this, [this] {
+        leaveScoreScreen();
+        environment_.navigation().popToRoot();
+    });
+    scaffold->contentLayout()->addLayout(buttonRow({done}));
+    return scaffold;
+}
+
+void SetupWorkflowView::leaveScoreScreen()
+{
+    if (model_->step().kind != Step::Kind::nps || model_->npsResolved())
+        return;
+    track(events::npsDismissed());
+    model_->setNpsResolved(true);
+}
+
+}  // namespace varnel

@@ -1,5 +1,7 @@
+#include "engine/services/LiveHTTPFetcher.h"
 #include "engine/workflow/NetworkReadinessProbe.h"
 #include "engine/workflow/ReadinessScreenCopy.h"
+#include "support/LocalHttpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -91,4 +93,56 @@ TEST(Readiness, warningTexts)
     EXPECT_TRUE(ReadinessScreenCopy::disk(unknownLow).body.contains(QStringLiteral("about a little GB free")));
     unknownLow.verdict = DiskVerdict::critical;
     EXPECT_TRUE(ReadinessScreenCopy::disk(unknownLow).body.contains(QStringLiteral("only about a few GB free")));
+}
+
+// ---- Against local servers --------------------------------------------------------
+
+namespace {
+QUrl closedPortURL()
+{
+    quint16 port;
+    {
+        varnel::testing::LocalHttpServer gone;
+        port = gone.port();
+    }
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port));
+}
+}  // namespace
+
+TEST(Readiness, measuresLocalEndpoints)
+{
+    using varnel::testing::LocalHttpServer;
+    LiveHTTPFetcher http;
+    NetworkReadinessProbe probe(http);
+    NetworkReadinessConfig config = commandLineNetwork();
+    config.probeTimeoutSeconds = 1.0;
+    config.maxSampleBytes = 200'000;
+
+    // Nobody listens anywhere: unreachable.
+    config.endpoints = {closedPortURL(), closedPortURL()};
+    EXPECT_EQ(probe.measure(config), (NetworkReadinessResult{NetworkVerdict::unreachable, std::nullopt, std::nullopt, 0, 2}));
+
+    // One endpoint refuses, one never answers: nothing can be said.
+    LocalHttpServer server;
+    server.route("/silent", LocalHttpServer::Response::silence());
+    config.endpoints = {closedPortURL(), server.url(QStringLiteral("/silent"))};
+    const auto unmeasured = probe.measure(config);
+    EXPECT_EQ(unmeasured.verdict, NetworkVerdict::unmeasured);
+    EXPECT_FALSE(unmeasured.downMbps.has_value());
+
+    // Two answering endpoints, one trickling: the faster decides, and the
+    // ranged request asks for exactly the sample size.
+    server.route("/fast", LocalHttpServer::Response::generated(200'000));
+    server.route("/slow", LocalHttpServer::Response::generated(200'000, 1000, std::chrono::milliseconds(50)));
+    config.endpoints = {server.url(QStringLiteral("/slow")), server.url(QStringLiteral("/fast"))};
+    const auto measured = probe.measure(config);
+    EXPECT_EQ(measured.endpointsReachable, 2);
+    ASSERT_TRUE(measured.downMbps.has_value());
+    EXPECT_GT(*measured.downMbps, 1.0);  // the trickle alone is 0.16 Mbps
+    for (const auto& request : server.requests()) {
+        if (request.path == "/fast" || request.path == "/slow") {
+            EXPECT_EQ(request.header("Range"), QByteArray("bytes=0-199999"));
+            EXPECT_EQ(request.header("Cache-Control"), QByteArray("no-cache"));
+        }
+    }
 }

@@ -59,23 +59,6 @@ QString javaVersionExcerpt(const QString& output)
     return truncatedToCharacters(chosen, 200);
 }
 
-std::optional<int> javaMajorVersion(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("version\\s+\"(\\d+)(?:\\.(\\d+))?"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const int first = match.captured(1).toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    if (first != 1)
-        return first;
-    // The old numbering: 1.8.0_292 is Java 8.
-    const int second = match.captured(2).toInt(&ok);
-    return ok ? second : 1;
-}
-
 QString currentLoginName()
 {
     if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_name)

@@ -25,10 +25,6 @@ std::optional<QString> trimmedOrNull(const QString& text, int limit);
 // 200 characters. Empty output gives an empty excerpt.
 QString javaVersionExcerpt(const QString& output);
 
-// The Java major version in text such as `openjdk version "21.0.2"` (21) or
-// `java version "1.8.0_292"` (8); absent when there is none.
-std::optional<int> javaMajorVersion(const QString& text);
-
 // The login name of the user running the assistant.
 QString currentLoginName();
 

@@ -1,5 +1,6 @@
 #include "engine/telemetry/JavaMedicEvents.h"
 
+#include "engine/probing/JavaVersions.h"
 #include "engine/telemetry/EventText.h"
 
 namespace varnel::events {
@@ -9,7 +10,7 @@ QString s(const char* text) { return QString::fromUtf8(text); }
 
 std::optional<int> majorOf(const JDKInfo& jdk)
 {
-    return javaMajorVersion(QStringLiteral("version \"") + jdk.version + u'"');
+    return majorJavaVersion(QStringLiteral("version \"") + jdk.version + u'"');
 }
 }  // namespace
 
@@ -48,7 +49,7 @@ TrackedEvent javaVerifyPassed(const QString& javaVersionOutput)
     return {s("verify_passed"),
             {
                 {s("java_version_excerpt"), javaVersionExcerpt(javaVersionOutput)},
-                {s("java_major_version"), JSONValue::integerOrNull(javaMajorVersion(javaVersionOutput))},
+                {s("java_major_version"), JSONValue::integerOrNull(majorJavaVersion(javaVersionOutput))},
             }};
 }
 
@@ -58,7 +59,7 @@ TrackedEvent javaVerifyPassedWithLegacy(const QString& javaVersionOutput, const 
     return {s("verify_passed_with_legacy"),
             {
                 {s("java_version_excerpt"), javaVersionExcerpt(javaVersionOutput)},
-                {s("java_major_version"), JSONValue::integerOrNull(javaMajorVersion(javaVersionOutput))},
+                {s("java_major_version"), JSONValue::integerOrNull(majorJavaVersion(javaVersionOutput))},
                 {s("chosen_path"), scrubbedHomePath(chosenPath, loginName)},
             }};
 }

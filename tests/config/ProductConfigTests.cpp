@@ -1,6 +1,7 @@
 #include "app/CommandLineProduct.h"
 #include "engine/config/Products.h"
 #include "engine/probing/SystemProfile.h"
+#include "engine/workflow/CommandLineSpinePolicy.h"
 
 #include <QUrlQuery>
 
@@ -36,12 +37,12 @@ TEST(ProductConfig, openableAppsFollowTheFixedOrder)
     SystemProfile profile;
     profile.aiTooling.warpApp = true;
     profile.aiTooling.claudeCodeDesktop = true;
-    const auto apps = products::commandLineOpenableApps(profile);
+    const auto apps = commandLineOpenableApps(profile);
     ASSERT_EQ(apps.size(), 2u);
     EXPECT_EQ(apps.front(), (SpineRenderPolicy::OpenableApp{QStringLiteral("Open Claude Desktop"),
                                                             QStringLiteral("Claude.app")}));
     EXPECT_EQ(apps.back().appName, QStringLiteral("Warp.app"));
-    EXPECT_TRUE(products::commandLineOpenableApps(std::nullopt).empty());
+    EXPECT_TRUE(commandLineOpenableApps(std::nullopt).empty());
 
     const auto policy = products::commandLine().spinePolicy;
     ASSERT_TRUE(policy.outcomeOpenableApps);

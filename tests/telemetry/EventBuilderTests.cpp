@@ -222,10 +222,5 @@ TEST(EventBuilders, JavaVerificationReportsTheVersionLine)
     EXPECT_EQ(javaVersionExcerpt(""), QString());
     EXPECT_EQ(javaVersionExcerpt(QString(250, u'j')).size(), 200);
 
-    EXPECT_EQ(javaMajorVersion("version \"17\""), 17);
-    EXPECT_EQ(javaMajorVersion("version \"1\""), 1);
-    EXPECT_EQ(javaMajorVersion("version  \"25-ea\""), 25);
-    EXPECT_FALSE(javaMajorVersion("version \"abc\""));
-
     EXPECT_EQ(chooserShown("d3").data, (JSONValue::Object{{"screen", "d3"}, {"default_offered", 25}}));
 }

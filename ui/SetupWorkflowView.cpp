@@ -86,6 +86,11 @@ SetupWorkflowView::SetupWorkflowView(AppEnvironment& environment, SetupFlowModel
     layout_->setContentsMargins(0, 0, 0, 0);
     connect(model_, &SetupFlowModel::stepChanged, this, &SetupWorkflowView::render);
     connect(model_, &SetupFlowModel::pendingInstallChanged, this, &SetupWorkflowView::presentPendingInstall);
+    // While the Mac is probed again after an install, the stage waits.
+    connect(model_, &SetupFlowModel::busyChanged, this, [this] {
+        if (content_ && model_->step().kind == Step::Kind::stage)
+            content_->setEnabled(!model_->isBusy());
+    });
     render();
 }
 

@@ -13,15 +13,17 @@
 // may well be closed by then. A watcher owned by the receiver simply goes
 // away with it.
 //
-// Events produced while the work runs reach a QObject's thread with
-// postTo(receiver, fn); Qt drops them if the receiver is destroyed first.
+// Events produced while the work runs reach the UI thread with
+// postTo(guard, fn), dropped once the guarded receiver is gone.
 // Independent blocking calls run at the same time with concurrently(...),
 // each on its own thread, so a batch costs as long as its slowest member.
 
 #include <QFuture>
 #include <QFutureWatcher>
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -72,11 +74,20 @@ void onFinished(const QFuture<R>& future, QObject* receiver, Fn fn)
     watcher->setFuture(future);
 }
 
-// Queues `fn` to run on `receiver`'s thread (the UI thread for widgets and models).
+// Queues `fn` to run on the UI thread while `receiver` (a widget or model of
+// that thread) still exists; dropped once it is gone. Make the QPointer on
+// the UI thread before the work starts and hand the copy to the worker: a
+// raw pointer read on the worker would race with the receiver's deletion.
 template <typename Fn>
-void postTo(QObject* receiver, Fn fn)
+void postTo(const QPointer<QObject>& receiver, Fn fn)
 {
-    QMetaObject::invokeMethod(receiver, std::move(fn), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [receiver, fn = std::move(fn)]() mutable {
+            if (receiver)
+                fn();
+        },
+        Qt::QueuedConnection);
 }
 
 // Runs every callable at once, each on its own thread, and returns their

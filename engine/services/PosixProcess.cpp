@@ -383,9 +383,21 @@ int32_t PosixProcess::pump(const OutputSink& sink)
     if (!exited)
         waitUntilExited();
     waitForGroupAfterTermination(reader);
+    // What a stopped program wrote while cleaning up ("Interrupted; cleaning up…").
+    reader.drainAvailable();
     reader.closeAll();
     return reap();
 }
+
+namespace {
+// Only an end counts: some systems also report a stopped child to WEXITED
+// waits, and a suspended installer is not a finished one.
+bool reportsAnEnd(const siginfo_t& info, pid_t pid)
+{
+    return info.si_pid == pid &&
+           (info.si_code == CLD_EXITED || info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED);
+}
+}  // namespace
 
 bool PosixProcess::hasExited() const
 {
@@ -395,14 +407,21 @@ bool PosixProcess::hasExited() const
         rc = ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
     while (rc < 0 && errno == EINTR);
     // ECHILD: someone else reaped it (or SIGCHLD is ignored); it is gone either way.
-    return rc < 0 ? errno == ECHILD : info.si_pid == pid_;
+    return rc < 0 ? errno == ECHILD : reportsAnEnd(info, pid_);
 }
 
 void PosixProcess::waitUntilExited() const
 {
     // WNOWAIT leaves the child a zombie, so its pid stays ours until reap().
-    siginfo_t info{};
-    while (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    for (;;) {
+        siginfo_t info{};
+        const int rc = ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+        if (rc < 0 && errno == EINTR)
+            continue;
+        if (rc < 0 || reportsAnEnd(info, pid_))
+            return;
+        // A stop was reported; the end is still to come.
+        ::usleep(10'000);
     }
 }
 

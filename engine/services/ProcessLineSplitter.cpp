@@ -24,6 +24,7 @@ void ProcessLineSplitter::feed(const char* data, std::size_t size)
         const char* terminator = carriageReturn ? carriageReturn : lineFeed;
         if (!terminator) {
             pending_.append(p, static_cast<std::size_t>(end - p));
+            flushOverlongLine();
             return;
         }
         deliver(p, static_cast<std::size_t>(terminator - p));
@@ -34,6 +35,23 @@ void ProcessLineSplitter::feed(const char* data, std::size_t size)
             else if (*p == '\n')
                 ++p;
         }
+    }
+}
+
+void ProcessLineSplitter::flushOverlongLine()
+{
+    // A program that never ends its line (binary output, a backspace progress
+    // meter) must not grow this buffer without bound: past the limit, what has
+    // come so far arrives as lines of at most the limit, each cut where no
+    // UTF-8 character is split.
+    while (pending_.size() >= kMaximumLineBytes) {
+        std::size_t cut = kMaximumLineBytes;
+        while (cut > 0 && (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80)
+            --cut;  // pending_[cut] continues a character: start the next piece at its lead byte
+        if (cut == 0)
+            cut = kMaximumLineBytes;  // not UTF-8 at all; any cut will do
+        sink_(QString::fromUtf8(pending_.data(), static_cast<qsizetype>(cut)));
+        pending_.erase(0, cut);
     }
 }
 

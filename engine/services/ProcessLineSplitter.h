@@ -23,8 +23,12 @@ public:
     // Delivers the unterminated tail, if any. Call once, after the last feed().
     void finish();
 
+    // The longest line kept whole; longer ones arrive in pieces of this size.
+    static constexpr std::size_t kMaximumLineBytes = 64 * 1024;
+
 private:
     void deliver(const char* data, std::size_t size);
+    void flushOverlongLine();
 
     LineSink sink_;
     std::string pending_;       // the start of a line whose terminator has not arrived yet

@@ -117,7 +117,9 @@ TelemetryService& TelemetryService::shared()
 
 TelemetryService::TelemetryService(Configuration configuration)
     : configuration_(std::move(configuration)),
-      sessionID_(configuration_.kvStore ? SessionID(*configuration_.kvStore).value() : QUuid::createUuid()),
+      // Switched off, the service leaves the user's settings alone too.
+      sessionID_(configuration_.kvStore && !configuration_.disabled ? SessionID(*configuration_.kvStore).value()
+                                                                    : QUuid::createUuid()),
       pendingFile_(configuration_.pendingFilePath),
       http_(configuration_.fetcherFactory ? configuration_.fetcherFactory(configuration_) : nullptr)
 {

@@ -2,6 +2,7 @@
 
 #include "engine/probing/SystemProfiler.h"
 #include "engine/services/Background.h"
+#include "engine/services/StoppingProcessRunner.h"
 #include "engine/shellconfig/ShellConfigurator.h"
 #include "engine/telemetry/FeedbackEvents.h"
 #include "engine/telemetry/SetupEvents.h"
@@ -43,8 +44,8 @@ SetupFlowModel::SetupFlowModel(std::shared_ptr<const ProductConfig> config, Depe
     : QObject(parent), config_(std::move(config)), deps_(std::move(dependencies))
 {
     if (!deps_.profileMac) {
-        deps_.profileMac = [](const AppServices& services, std::stop_token) -> std::optional<SystemProfile> {
-            return SystemProfiler(*services.processRunner, *services.fs).profile();
+        deps_.profileMac = [](const AppServices& services, std::stop_token stop) -> std::optional<SystemProfile> {
+            return SystemProfiler(StoppingProcessRunner(*services.processRunner, stop), *services.fs).profile();
         };
     }
     if (!deps_.track)
@@ -105,25 +106,27 @@ void SetupFlowModel::setStep(Step step)
 
 void SetupFlowModel::setPendingInstall(std::optional<PendingInstall> install)
 {
+    if (install && (pendingInstall_ || isBusy()))
+        return;
     pendingInstall_ = std::move(install);
     emit pendingInstallChanged();
 }
 
 // ---- 1. Load ---------------------------------------------------------------------
 
-SetupFlowModel::Probed SetupFlowModel::probeAndBuild(const AppServices& services,
-                                                     std::optional<SystemProfile> keptProfile,
-                                                     std::stop_token stop) const
+SetupFlowModel::Probed SetupFlowModel::probeAndBuild(const ProductConfig& config, const Dependencies& deps,
+                                                     const AppServices& services,
+                                                     std::optional<SystemProfile> keptProfile, std::stop_token stop)
 {
     Probed result;
-    result.profile = services.isFixtureMode ? std::move(keptProfile) : deps_.profileMac(services, stop);
-    if (!result.profile)
+    result.profile = services.isFixtureMode ? std::move(keptProfile) : deps.profileMac(services, stop);
+    if (!result.profile || stop.stop_requested())
         return result;
-    if (config_->prober)
-        result.probes = config_->prober->probe(*services.processRunner, *services.fs);
-    if (config_->spineProvider)
-        result.workflow = config_->spineProvider->workflow(std::nullopt, *result.profile, result.probes, {},
-                                                           std::nullopt);
+    const StoppingProcessRunner process(*services.processRunner, stop);
+    if (config.prober)
+        result.probes = config.prober->probe(process, *services.fs);
+    if (config.spineProvider)
+        result.workflow = config.spineProvider->workflow(std::nullopt, *result.profile, result.probes, {}, std::nullopt);
     return result;
 }
 
@@ -141,12 +144,30 @@ void SetupFlowModel::applyProbed(Probed probed)
 void SetupFlowModel::start(const AppServices& services, const std::optional<SystemProfile>& fallbackProfile)
 {
     services_ = services;
-    std::optional<SystemProfile> kept = profile_ ? profile_ : fallbackProfile;
+    if (!profile_)
+        profile_ = fallbackProfile;
+    load(true, std::nullopt);
+}
+
+// Probes (profile, product facts, workflow) on a worker, then either shows
+// the summary or advances past the stage an install just finished on.
+void SetupFlowModel::load(bool thenShowSummary, std::optional<QString> thenAdvanceFrom)
+{
     runInWorker(
-        [this, services, kept](std::stop_token stop) { return probeAndBuild(services, kept, stop); },
-        [this](Probed probed) {
+        [config = config_, deps = deps_, services = services_, kept = profile_](std::stop_token stop) {
+            return probeAndBuild(*config, deps, services, kept, stop);
+        },
+        [this, thenShowSummary, thenAdvanceFrom](Probed probed) {
+            if (thenAdvanceFrom) {
+                // The user may have moved on while the Mac was probed again.
+                if (probed.profile)
+                    applyProbed(std::move(probed));
+                if (step_ == Step::stage(*thenAdvanceFrom))
+                    advance(*thenAdvanceFrom);
+                return;
+            }
             applyProbed(std::move(probed));
-            if (!profile_)
+            if (!profile_ || !thenShowSummary)
                 return;  // nothing to show: the screen stays on loading
             sendDiagnosisEvent();
             setStep(Step::of(Step::Kind::diagnosisSummary));
@@ -320,19 +341,7 @@ void SetupFlowModel::installFinished(InstallOutcome outcome)
     const QString domain = step_.domainID;
     const bool advanceAnyway = config_->spinePolicy.advanceOnPartialFailureDomains.count(domain) > 0;
     if (outcome == InstallOutcome::success || (outcome == InstallOutcome::failure && advanceAnyway))
-        reprobeThenAdvance(domain);
-}
-
-void SetupFlowModel::reprobeThenAdvance(const QString& from)
-{
-    const AppServices services = services_;
-    const auto kept = profile_;
-    runInWorker([this, services, kept](std::stop_token stop) { return probeAndBuild(services, kept, stop); },
-                [this, from](Probed probed) {
-                    if (probed.profile)
-                        applyProbed(std::move(probed));
-                    advance(from);
-                });
+        load(false, domain);
 }
 
 // ---- 7. Verify -----------------------------------------------------------------------
@@ -343,10 +352,10 @@ void SetupFlowModel::verify()
     const auto verifier = config_->verifier;
     const auto profile = profile_;
     runInWorker(
-        [services, verifier, profile](std::stop_token) {
+        [services, verifier, profile](std::stop_token stop) {
             if (!verifier)
                 return SetupVerificationResult::couldNotStart();
-            return verifier->verify(profile, *services.processRunner, *services.fs);
+            return verifier->verify(profile, StoppingProcessRunner(*services.processRunner, stop), *services.fs);
         },
         [this](SetupVerificationResult result) {
             verifyResult_ = result;
@@ -373,8 +382,8 @@ void SetupFlowModel::buildOutcomeAudit()
     const AppServices services = services_;
     const auto profile = profile_;
     runInWorker(
-        [services, profile](std::stop_token) {
-            const ProcessRunning& process = *services.processRunner;
+        [services, profile](std::stop_token stop) {
+            const StoppingProcessRunner process(*services.processRunner, stop);
             // Runs a command line in a login shell; its output when it exits 0.
             const auto succeeds = [&](const QString& command) -> std::optional<QString> {
                 auto result = process.run(QStringLiteral("/bin/zsh"), {QStringLiteral("-lc"), command});

@@ -119,6 +119,7 @@ public:
 
     // The screen's own moves: "Finish here" (outcome), the interstitial's button (verifying).
     void setStep(Step step);
+    // Ignored while an install is already pending or the model is busy: one install at a time.
     void setPendingInstall(std::optional<PendingInstall> install);
     void setNpsResolved(bool resolved) { npsResolved_ = resolved; }
 
@@ -145,10 +146,12 @@ private:
         std::optional<SetupWorkflow> workflow;
     };
 
-    Probed probeAndBuild(const AppServices& services, std::optional<SystemProfile> keptProfile,
-                         std::stop_token stop) const;
+    // Runs on a worker thread: everything it uses is passed in, never read
+    // from the model, which the screen may destroy while it runs.
+    static Probed probeAndBuild(const ProductConfig& config, const Dependencies& deps, const AppServices& services,
+                                std::optional<SystemProfile> keptProfile, std::stop_token stop);
+    void load(bool thenShowSummary, std::optional<QString> thenAdvanceFrom);
     void applyProbed(Probed probed);
-    void reprobeThenAdvance(const QString& from);
     void sendDiagnosisEvent();
     void showNextReadinessWarning();
     void goToFirst(DomainPlacement placement, Step otherwise);

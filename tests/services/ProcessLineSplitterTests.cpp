@@ -43,5 +43,22 @@ TEST(ProcessLineSplitter, InvalidBytesAreReplacedNotDropped)
     EXPECT_EQ(split("bad\xff\n", 64), QStringList{QStringLiteral("bad\uFFFD")});
 }
 
+TEST(ProcessLineSplitter, AnEndlessLineArrivesInBoundedPiecesWithoutSplittingCharacters)
+{
+    // "é" is two bytes: an odd limit would cut one in half without the care.
+    std::string bytes;
+    while (bytes.size() < 3 * ProcessLineSplitter::kMaximumLineBytes)
+        bytes += "\xc3\xa9";
+    const QStringList lines = split(bytes + "\n", 4096);
+    ASSERT_GE(lines.size(), 3);
+    QString joined;
+    for (const QString& line : lines) {
+        EXPECT_LE(static_cast<std::size_t>(line.toUtf8().size()), ProcessLineSplitter::kMaximumLineBytes);
+        EXPECT_FALSE(line.contains(QChar(0xFFFD)));
+        joined += line;
+    }
+    EXPECT_EQ(joined, QString::fromUtf8(bytes));
+}
+
 }  // namespace
 }  // namespace varnel

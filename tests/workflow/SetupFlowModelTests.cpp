@@ -1,4 +1,5 @@
 #include "app/CommandLineProduct.h"
+#include "engine/services/Background.h"
 #include "engine/services/LiveHTTPFetcher.h"
 #include "engine/workflow/SetupFlowModel.h"
 #include "support/FakeFileSystem.h"
@@ -418,4 +419,46 @@ TEST_F(FlowModelTest, theUIThreadKeepsRunningWhileProbing)
     // The half-second probe ran while the event loop kept turning.
     EXPECT_GE(ticks, 5);
     EXPECT_EQ(model.step(), Step::of(Kind::diagnosisSummary));
+}
+
+TEST_F(FlowModelTest, aModelClosedWhileProbingLeavesItsWorkerHarmless)
+{
+    std::atomic<bool> probing{false};
+    auto d = deps();
+    d.profileMac = [&](const AppServices&, std::stop_token stop) -> std::optional<SystemProfile> {
+        probing = true;
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return SystemProfile{};
+    };
+    services.isFixtureMode = false;
+    const int probesBefore = prober->calls;
+    {
+        SetupFlowModel model(config(kAllReady), d);
+        model.start(services, std::nullopt);
+        ASSERT_TRUE(waitUntil([&] { return probing.load(); }));
+    }  // the screen goes away mid-probe: its stop reaches the worker
+    EXPECT_TRUE(backgroundPool().waitForDone(5000));
+    EXPECT_EQ(prober->calls, probesBefore);  // a stopped load goes no further
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(events.isEmpty());
+}
+
+TEST_F(FlowModelTest, aReprobeFinishingLateDoesNotPullTheUserBack)
+{
+    auto cfg = config({{QStringLiteral("homebrew"), DomainPlacement::primary, Classification::fixable},
+                       {QStringLiteral("warp"), DomainPlacement::primary, Classification::fixable},
+                       {QStringLiteral("git"), DomainPlacement::primary, Classification::fixable}});
+    SetupFlowModel model(cfg, deps());
+    model.start(services, SystemProfile{});
+    waitIdle(model);
+    model.continueFromSummary();
+    model.installFinished(SetupFlowModel::InstallOutcome::success);
+    EXPECT_TRUE(model.isBusy());
+    model.setPendingInstall(SetupFlowModel::PendingInstall{QStringLiteral("homebrew"), {}, {}, false});
+    EXPECT_FALSE(model.pendingInstall().has_value());  // no second install while re-probing
+    model.advance(QStringLiteral("homebrew"));  // the user skips ahead meanwhile
+    model.advance(QStringLiteral("warp"));
+    waitIdle(model);
+    EXPECT_EQ(model.step(), SetupFlowModel::Step::stage(QStringLiteral("git")));
 }

@@ -7,7 +7,7 @@ namespace varnel {
 // The platform file system. Atomic writes go to the file a symbolic link
 // points to (so links into a dotfiles repository stay links) and keep the
 // existing file's permission bits. Reading never blocks on a named pipe.
-class LiveFileSystem final : public FileSystemOperating {
+class LiveFileSystem : public FileSystemOperating {
 public:
     LiveFileSystem() = default;
     // A file system whose home folder is `homeDirectory` instead of the

@@ -92,45 +92,73 @@ Expected<DiffPreview, WriteError> FileAppendWriter::apply(const DiffPreview& pre
     if (preview.alreadySet || preview.linesAdded.isEmpty())
         return preview;
 
-    const ShellFileTarget current = ShellFileTarget::inspect(*fs_, preview.path, true);
-    if (current.problem)
-        return Result::failure(WriteError::writeFailed(*current.problem));
+    // An editor may save the file while we work. Whatever it saved must
+    // survive: the new file is built from the bytes read last, and the file is
+    // looked at once more right before it is replaced; when it changed, the
+    // append starts over on the newer contents.
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ShellFileTarget current = ShellFileTarget::inspect(*fs_, preview.path, true);
+        if (current.problem)
+            return Result::failure(WriteError::writeFailed(*current.problem));
 
-    DiffPreview effective = preview;
-    const QString currentText = current.text();
-    if (current.exists() == preview.wasCreated || currentText != preview.originalContents) {
-        effective = previewOf(currentText, current.exists(), preview.linesAdded, preview.presence);
-        effective.path = preview.path;
-        effective.backupPath = preview.backupPath;
-        if (effective.alreadySet)
-            return effective;
+        DiffPreview effective = preview;
+        const QString currentText = current.text();
+        if (current.exists() == preview.wasCreated || currentText != preview.originalContents) {
+            effective = previewOf(currentText, current.exists(), preview.linesAdded, preview.presence);
+            effective.path = preview.path;
+            effective.backupPath = preview.backupPath;
+            if (effective.alreadySet)
+                return effective;
+        }
+
+        if (auto backedUp = backUp(current, effective.backupPath); !backedUp)
+            return Result::failure(backedUp.error());
+
+        const ShellFileTarget again = ShellFileTarget::inspect(*fs_, preview.path, true);
+        if (again.exists() != current.exists() || again.bytes != current.bytes)
+            continue;
+
+        // The new file is the old bytes unchanged, then the block.
+        const QByteArray proposed =
+            current.bytes + separatorAfter(current.bytes) + blockText(effective.linesAdded).toUtf8();
+        if (auto written = fs_->writeData(proposed, current.writePath, true); !written)
+            return Result::failure(WriteError::writeFailed(written.error()));
+        return effective;
     }
+    return Result::failure(WriteError::writeFailed(ServiceError{
+        preview.path + QStringLiteral(" kept changing while we tried to add to it; nothing was written"), EAGAIN,
+        QStringLiteral("posix")}));
+}
 
+Expected<Done, WriteError> FileAppendWriter::backUp(const ShellFileTarget& current, const QString& backupPath) const
+{
+    using Result = Expected<Done, WriteError>;
     // One generation of backup. Only a file or a link is cleared out of the
     // way; a folder that happens to carry the name is the user's and stays.
-    if (auto old = fs_->attributesOfItem(effective.backupPath)) {
+    if (auto old = fs_->attributesOfItem(backupPath)) {
         const auto type = old.value().type;
         if (type != FileAttributes::Type::regular && type != FileAttributes::Type::symbolicLink)
-            return Result::failure(WriteError::backupFailed(ServiceError{
-                effective.backupPath + QStringLiteral(" is in the way and is not a regular file"), EEXIST,
-                QStringLiteral("posix")}));
-        if (auto removed = fs_->removeItem(effective.backupPath); !removed)
+            return Result::failure(WriteError::backupFailed(
+                ServiceError{backupPath + QStringLiteral(" is in the way and is not a regular file"), EEXIST,
+                             QStringLiteral("posix")}));
+        if (auto removed = fs_->removeItem(backupPath); !removed)
             return Result::failure(WriteError::backupFailed(removed.error()));
     }
-
-    // The backup is a byte-for-byte copy with the file's own permissions, so a
-    // private file stays private and bytes that are not UTF-8 survive.
-    auto backedUp = current.exists() ? fs_->copyItem(current.writePath, effective.backupPath)
-                                     : fs_->writeData(QByteArray(), effective.backupPath, true);
-    if (!backedUp)
-        return Result::failure(WriteError::backupFailed(backedUp.error()));
-
-    // The new file is the old bytes unchanged, then the block.
-    const QByteArray proposed =
-        current.bytes + separatorAfter(current.bytes) + blockText(effective.linesAdded).toUtf8();
-    if (auto written = fs_->writeData(proposed, current.writePath, true); !written)
-        return Result::failure(WriteError::writeFailed(written.error()));
-    return effective;
+    // The backup holds exactly the bytes the new file is built from, with the
+    // file's own permissions, so bytes that are not UTF-8 survive. It gets
+    // those permissions while still empty: a private file's copy is never
+    // readable by others, not even for a moment. (The original is untouched
+    // until the backup is complete.)
+    const auto failed = [](const ServiceError& e) { return Result::failure(WriteError::backupFailed(e)); };
+    if (auto created = fs_->writeData(QByteArray(), backupPath, false); !created)
+        return failed(created.error());
+    if (current.exists()) {
+        if (auto kept = fs_->setPosixPermissions(current.posixPermissions, backupPath); !kept)
+            return failed(kept.error());
+    }
+    if (auto written = fs_->writeData(current.bytes, backupPath, false); !written)
+        return failed(written.error());
+    return Done{};
 }
 
 Expected<bool, WriteError> FileAppendWriter::writeFirstLineIfBlank(const QString& line) const

@@ -59,8 +59,12 @@ public:
     static QString heading(const QString& title, const ProductConfig& product, QDate today);
 
 private:
+    // How often a file that keeps changing under us is tried again.
+    static constexpr int kAttempts = 3;
+
     DiffPreview previewOf(const QString& currentText, bool exists, QStringList linesAdded,
                           const PresenceTest& presence) const;
+    Expected<Done, WriteError> backUp(const struct ShellFileTarget& current, const QString& backupPath) const;
 
     QString target_;
     const FileSystemOperating* fs_;

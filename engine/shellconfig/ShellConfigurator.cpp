@@ -109,9 +109,15 @@ ShellConfigurator::Outcome ShellConfigurator::configureShell() const
     if (fs_.attributesOfItem(envPath)) {
         outcome.messages << s(u"~/.env already exists \u2014 leaving it untouched (add keys there yourself).");
     } else {
-        auto written = fs_.writeText(envFileContents, envPath, true);
-        if (written)
+        // Private before it holds anything: created empty, made 600, then filled.
+        auto written = fs_.writeData(QByteArray(), envPath, false);
+        if (written) {
             written = fs_.setPosixPermissions(0600, envPath);
+            if (!written)
+                (void)fs_.removeItem(envPath);  // never leave a readable ~/.env behind for keys
+        }
+        if (written)
+            written = fs_.writeText(envFileContents, envPath, false);
         if (written) {
             outcome.messages << s(u"Created ~/.env (permissions 600) with commented placeholders \u2014 add your "
                                   u"API keys there.");

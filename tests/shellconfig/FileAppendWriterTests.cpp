@@ -7,6 +7,7 @@
 #include "support/FakeFileSystem.h"
 
 #include <QDate>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -250,4 +251,54 @@ TEST(WriteError, descriptionsCarryTheUnderlyingReason)
               QStringLiteral("Couldn't write backup file: /h/.zprofile: Permission denied"));
     EXPECT_EQ(WriteError::writeFailed(reason).localizedDescription(),
               QStringLiteral("Couldn't write file: /h/.zprofile: Permission denied"));
+}
+
+namespace {
+// The live file system, except that an editor saves the shell file the first
+// time the writer sets the backup's permissions, that is while it works.
+class EditorSavesMidway final : public LiveFileSystem {
+public:
+    EditorSavesMidway(QString home, QString file, QByteArray saved)
+        : LiveFileSystem(std::move(home)), file_(std::move(file)), saved_(std::move(saved)) {}
+    Expected<Done, ServiceError> setPosixPermissions(int permissions, const QString& path) const override
+    {
+        if (!saved_.isEmpty()) {
+            QFile f(file_);
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                f.write(saved_);
+            saved_.clear();
+        }
+        return LiveFileSystem::setPosixPermissions(permissions, path);
+    }
+
+private:
+    QString file_;
+    mutable QByteArray saved_;
+};
+}  // namespace
+
+TEST(FileAppendWriter, anEditSavedWhileWritingSurvivesAndIsBackedUp)
+{
+    ActiveProduct cli(products::commandLine());
+    ShellTestHome home;
+    const QString zprofile = home.path(".zprofile");
+    {
+        QFile f(zprofile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("export EDITOR=vim\n");
+    }
+    const QByteArray saved = "export EDITOR=vim\nexport LANG=en_GB.UTF-8\n";
+    EditorSavesMidway fs(home.path(), zprofile, saved);
+    const FileAppendWriter writer(zprofile, fs);
+
+    auto result = appendUv(writer);
+    ASSERT_TRUE(result) << result.error().localizedDescription().toStdString();
+    QFile after(zprofile);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    const QByteArray text = after.readAll();
+    EXPECT_TRUE(text.startsWith(saved)) << text.toStdString();  // the editor's line is kept
+    EXPECT_EQ(text.count("HOME/.local/bin"), 1);
+    QFile backup(home.path(".zprofile.bak"));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), saved);  // and the backup is what the new file was built from
 }

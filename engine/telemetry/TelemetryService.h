@@ -118,7 +118,6 @@ private:
 
     std::deque<Event> pending_;
     bool isFlushing_ = false;
-    size_t stepsSincePersist_ = 0;
 
     SerialExecutor executor_;  // last: it stops before the state above goes away
 };

@@ -87,21 +87,4 @@ TEST(ProductProviders, bothProductsCarryTheirProviders)
     EXPECT_TRUE(std::dynamic_pointer_cast<const HomebrewProber>(cli.prober));
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineSpineCopy>(cli.spineCopy));
     EXPECT_FALSE(std::dynamic_pointer_cast<const HomebrewSpineCopy>(cli.spineCopy));
-
-    // Apart from those two choices the Homebrew policy is the command-line product's.
-    SpineRenderPolicy a = brew.spinePolicy, b = cli.spinePolicy;
-    EXPECT_EQ(a.summaryExcludedDomains, b.summaryExcludedDomains);
-    EXPECT_EQ(a.offers, b.offers);
-    EXPECT_EQ(a.advanceOnPartialFailureDomains, b.advanceOnPartialFailureDomains);
-    EXPECT_EQ(a.stageArticlePaths, b.stageArticlePaths);
-    EXPECT_EQ(a.fallbackArticlePath, b.fallbackArticlePath);
-    EXPECT_EQ(a.privilegedReasons, b.privilegedReasons);
-    EXPECT_EQ(a.remediationCaptions, b.remediationCaptions);
-    EXPECT_EQ(a.specialStages, b.specialStages);
-    ASSERT_TRUE(a.networkReadiness && b.networkReadiness);
-    EXPECT_EQ(a.networkReadiness->endpoints, b.networkReadiness->endpoints);
-    SystemProfile p;
-    p.aiTooling.warpApp = p.aiTooling.claudeCodeDesktop = true;
-    ASSERT_TRUE(a.outcomeOpenableApps);
-    EXPECT_EQ(a.outcomeOpenableApps(p, std::nullopt), b.outcomeOpenableApps(p, std::nullopt));
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs. `--tests` adds what the
-# test suite needs. Quiet, and does nothing when everything is present.
+# Installs the Debian 12 packages the build needs, and zsh for the simulated
+# Mac that tools/run.sh starts the application in. `--tests` adds what the
+# test suite needs (jq reads varnel-doctor's JSON in the end-to-end tests).
+# Quiet, and does nothing when everything is present.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev)
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev zsh)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev qt6-httpserver-dev zsh git)
+  packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev qt6-httpserver-dev git jq)
 fi
 
 missing=()

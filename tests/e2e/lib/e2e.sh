@@ -7,6 +7,12 @@
 #
 # `sim` leaves the command's exit status in SIM_STATUS and its standard output
 # and error, together, in SIM_OUTPUT.
+#
+#   doctor --scenario fresh-apple-silicon        # varnel-doctor --json in the sim
+#   expect_json '.profile.architecture' '"appleSilicon"' "an Apple Silicon Mac"
+#
+# `doctor` leaves the JSON in DOCTOR_JSON and the status in DOCTOR_STATUS;
+# `expect_json` compares jq's compact answer to a filter with a JSON text.
 
 set -u
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -78,6 +84,59 @@ expect_line() {  # expect_line REGEX DESCRIPTION — some whole line matches the
     else
         fail "$2" "no line matches: $1; output:"
         show_output
+    fi
+}
+
+# ---- varnel-doctor and its JSON -------------------------------------------------
+# The build folder holding varnel-doctor and varnel-e2e-driver (CTest passes it).
+VARNEL_BUILD_DIR=${VARNEL_BUILD_DIR:-$SOURCE_DIR/build/dev}
+
+# build_program NAME: the path of a program of the build folder, or the test fails.
+build_program() {
+    local path=$VARNEL_BUILD_DIR/$1
+    [[ -x $path ]] || { echo "FAIL: $path is missing (build the $1 target first)"; exit 1; }
+    printf '%s' "$path"
+}
+
+# The JSON is read with jq, which `tools/install-deps.sh --tests` installs.
+require_jq() {
+    command -v jq >/dev/null || { echo "FAIL: jq is missing (bash tools/install-deps.sh --tests installs it)"; exit 1; }
+}
+
+# doctor [MACSIM OPTIONS…]: varnel-doctor --json inside the sim. Its standard
+# output goes to DOCTOR_JSON, its status to DOCTOR_STATUS; the standard error
+# (and the sim's own messages) are shown only when the output is no JSON.
+doctor() {
+    local program errors
+    program=$(build_program varnel-doctor) || { echo "$program"; exit 1; }
+    errors=$(mktemp)
+    DOCTOR_JSON=$("$MACSIM" "$@" -- "$program" --json 2>"$errors")
+    DOCTOR_STATUS=$?
+    if ! jq -e 'type == "object"' >/dev/null 2>&1 <<<"$DOCTOR_JSON"; then
+        fail "varnel-doctor --json ($*) printed no JSON object" "exit status $DOCTOR_STATUS; output and errors:"
+        { printf '%s\n' "$DOCTOR_JSON"; cat "$errors"; } | sed -e 's/^/      | /' | head -n 40
+        DOCTOR_JSON='{}'
+    fi
+    rm -f "$errors"
+}
+
+# expect_json FILTER JSON DESCRIPTION: jq's compact answer to FILTER over
+# DOCTOR_JSON is exactly JSON ('"appleSilicon"', 'null', '["a","b"]', 'true').
+expect_json() {
+    local actual
+    actual=$(jq -c "$1" <<<"$DOCTOR_JSON" 2>&1)
+    if [[ $actual == "$2" ]]; then
+        pass "$3"
+    else
+        fail "$3" "$1 is $actual, expected $2"
+    fi
+}
+
+expect_doctor_status() {  # expect_doctor_status CODE DESCRIPTION
+    if [[ $DOCTOR_STATUS == "$1" ]]; then
+        pass "$2"
+    else
+        fail "$2" "varnel-doctor exited with $DOCTOR_STATUS, expected $1"
     fi
 }
 

@@ -6,18 +6,6 @@
 
 namespace varnel {
 
-namespace {
-QString firstNonEmptyLine(const QString& text)
-{
-    for (const QString& line : text.split(u'\n')) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            return trimmed;
-    }
-    return {};
-}
-}  // namespace
-
 SetupVerificationResult CommandLineVerifier::verify(const std::optional<SystemProfile>&, const ProcessRunning& process,
                                                     const FileSystemOperating&) const
 {
@@ -38,7 +26,7 @@ SetupVerificationResult CommandLineVerifier::verify(const std::optional<SystemPr
         result.passed = true;
         result.engineOutcome = QStringLiteral("likely_resolved");
         result.verifiedItems << QStringLiteral("Command Line Tools installed");
-        const QString versionLine = firstNonEmptyLine(git->standardOutput);
+        const QString versionLine = probing::nonEmptyLines(git->standardOutput).value(0).trimmed();
         if (!versionLine.isEmpty())
             result.verifiedItems << versionLine;
     }

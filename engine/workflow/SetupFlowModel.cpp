@@ -1,5 +1,6 @@
 #include "engine/workflow/SetupFlowModel.h"
 
+#include "engine/probing/ProbeRun.h"
 #include "engine/probing/SystemProfiler.h"
 #include "engine/services/Background.h"
 #include "engine/services/StoppingProcessRunner.h"
@@ -25,17 +26,6 @@ bool& npsShownFlag()
 {
     static bool shown = false;
     return shown;
-}
-
-// The first line of `text` that is not empty, trimmed; empty when none.
-QString firstLine(const QString& text)
-{
-    for (const QString& line : text.split(u'\n')) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            return trimmed;
-    }
-    return {};
 }
 
 }  // namespace
@@ -402,7 +392,7 @@ void SetupFlowModel::buildOutcomeAudit()
             if (succeeds(QStringLiteral("xcode-select -p 2>&1"))) {
                 foundation << QStringLiteral("Command Line Tools installed");
                 if (auto git = succeeds(QStringLiteral("git --version 2>&1"))) {
-                    const QString line = firstLine(*git);
+                    const QString line = probing::nonEmptyLines(*git).value(0).trimmed();
                     foundation << (line.isEmpty() ? QStringLiteral("git installed") : line);
                 }
             }

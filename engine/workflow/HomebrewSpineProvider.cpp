@@ -1,33 +1,22 @@
 #include "engine/workflow/HomebrewSpineProvider.h"
 
-#include "engine/remediation/SetupRemediation.h"
-#include "engine/workflow/DomainSequence.h"
-
 namespace varnel {
 
-std::optional<SetupWorkflow> HomebrewSpineProvider::workflow(const std::optional<QString>& domainID,
-                                                             const SystemProfile& profile,
-                                                             const SetupProbeBundle& probes,
-                                                             const std::set<QString>&, std::optional<bool>) const
-{
-    if (domainID)
-        return std::nullopt;
-    using P = DomainPlacement;
-    static const DomainSequence sequence = {
-        {"clt", P::primary},          {"homebrew", P::primary},  {"warp", P::primary},
-        {"ai-claude", P::optional},   {"codex", P::optional},    {"project", P::optional},
-        {"skills", P::optional},      {"mcp", P::optional},      {"editor", P::optional},
-        {"shell-config", P::optional}, {"languages", P::optional}, {"agent-docs", P::optional},
-        {"git", P::optional},
-    };
-    return buildWorkflow(sequence, rules_, profile, probes);
-}
+namespace {
+using P = DomainPlacement;
+}  // namespace
 
-std::vector<SetupRemediation> HomebrewSpineProvider::remediations(const QString& domainID,
-                                                                  const SystemProfile& profile,
-                                                                  const SetupProbeBundle& probes) const
+HomebrewSpineProvider::HomebrewSpineProvider(SharedDomainCopy sharedCopy)
+    : DomainSequenceSpineProvider(
+          {
+              {"clt", P::primary},           {"homebrew", P::primary},   {"warp", P::primary},
+              {"ai-claude", P::optional},    {"codex", P::optional},     {"project", P::optional},
+              {"skills", P::optional},       {"mcp", P::optional},       {"editor", P::optional},
+              {"shell-config", P::optional}, {"languages", P::optional}, {"agent-docs", P::optional},
+              {"git", P::optional},
+          },
+          std::move(sharedCopy))
 {
-    return rules_.remediations(domainID, profile, probes);
 }
 
 }  // namespace varnel

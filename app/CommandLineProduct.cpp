@@ -1,6 +1,6 @@
 #include "app/CommandLineProduct.h"
 
-#include "engine/config/Hosts.h"
+#include "engine/services/Hosts.h"
 #include "engine/config/Products.h"
 #include "engine/workflow/CommandLineSpineCopy.h"
 #include "engine/workflow/CommandLineSpinePolicy.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/config/AppServices.h"
+#include "engine/services/AppServices.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "engine/agents/MCPServer.h"
 
-#include "engine/config/Hosts.h"
+#include "engine/services/Hosts.h"
 
 namespace varnel {
 

@@ -1,6 +1,6 @@
 #include "engine/config/Products.h"
 
-#include "engine/config/Hosts.h"
+#include "engine/services/Hosts.h"
 #include "engine/workflow/HomebrewProber.h"
 #include "engine/workflow/HomebrewSpineCopy.h"
 #include "engine/workflow/HomebrewSpinePolicy.h"

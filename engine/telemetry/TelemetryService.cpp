@@ -1,7 +1,7 @@
 #include "engine/telemetry/TelemetryService.h"
 
-#include "engine/config/AppServices.h"
-#include "engine/config/Hosts.h"
+#include "engine/services/AppServices.h"
+#include "engine/services/Hosts.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveHTTPFetcher.h"
 #include "engine/telemetry/AnonKey.h"

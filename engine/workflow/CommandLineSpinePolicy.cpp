@@ -1,6 +1,6 @@
 #include "engine/workflow/CommandLineSpinePolicy.h"
 
-#include "engine/config/Hosts.h"
+#include "engine/services/Hosts.h"
 #include "engine/probing/SystemProfile.h"
 #include "engine/telemetry/SetupEvents.h"
 #include "engine/telemetry/TelemetryService.h"

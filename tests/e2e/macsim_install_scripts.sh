@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The simulated curl serves the official install scripts at the addresses the
-# assistant uses (engine/config/Hosts.h), and the scripts install like the
+# assistant uses (engine/services/Hosts.h), and the scripts install like the
 # real uv and rustup installers.
 . "$(dirname "$0")/lib/e2e.sh"
 
-hosts=$SOURCE_DIR/engine/config/Hosts.h
+hosts=$SOURCE_DIR/engine/services/Hosts.h
 # The first address after each `…InstallScript()` declaration.
 mapfile -t urls < <(awk '/InstallScript\(\)/ { want = 1 }
     want && match($0, /https:\/\/[^"]+/) { print substr($0, RSTART, RLENGTH); want = 0 }' "$hosts")

@@ -1,4 +1,4 @@
-#include "engine/config/Hosts.h"
+#include "engine/services/Hosts.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveFileSystem.h"
 #include "engine/telemetry/TelemetryService.h"

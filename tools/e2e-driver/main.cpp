@@ -11,7 +11,7 @@
 // 1 when anything else happened, 2 for a usage error.
 
 #include "app/CommandLineProduct.h"
-#include "engine/config/AppServices.h"
+#include "engine/services/AppServices.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveKeyValueStore.h"
 #include "ui/VarnelRootView.h"

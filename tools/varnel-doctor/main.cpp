@@ -3,7 +3,7 @@
 // 2 for a usage error.
 
 #include "app/CommandLineProduct.h"
-#include "engine/config/AppServices.h"
+#include "engine/services/AppServices.h"
 #include "engine/config/ProductConfig.h"
 #include "tools/varnel-doctor/DoctorProbe.h"
 

@@ -1,4 +1,4 @@
-#include "engine/config/AppServices.h"
+#include "engine/services/AppServices.h"
 
 #include "engine/services/LiveFileSystem.h"
 #include "engine/services/LiveHTTPFetcher.h"

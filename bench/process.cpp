@@ -104,7 +104,6 @@ void Stream50MB_Runner(benchmark::State& state)
         std::size_t lines = 0;
         std::size_t characters = 0;
         runner.stream(QStringLiteral("/bin/cat"), {file}, std::nullopt,
-                      std::make_shared<varnel::LiveProcessCancellation>(),
                       [&](const varnel::ProcessStreamEvent& event) {
                           ++lines;
                           characters += static_cast<std::size_t>(event.text.size());

@@ -27,11 +27,14 @@ Expected<ProcessResult, ServiceError> LiveProcessRunner::run(const QString& exec
                                                              const std::optional<Environment>& environment,
                                                              std::stop_token stop) const
 {
+    if (stop.stop_requested())
+        return Expected<ProcessResult, ServiceError>::failure(ServiceError::canceled());
     auto launched = PosixProcess::launch(executable, arguments, environment, PosixProcess::Pipes::separate,
                                          terminationGrace_);
     if (!launched)
         return Expected<ProcessResult, ServiceError>::failure(launched.error());
     const std::shared_ptr<PosixProcess> process = std::move(launched).value();
+    // Runs at once when the stop came between the check above and here.
     std::stop_callback onStop(stop, [&process] { process->terminate(); });
 
     QByteArray output;
@@ -43,26 +46,22 @@ Expected<ProcessResult, ServiceError> LiveProcessRunner::run(const QString& exec
 }
 
 void LiveProcessRunner::stream(const QString& executable, const QStringList& arguments,
-                               const std::optional<Environment>& environment,
-                               const std::shared_ptr<LiveProcessCancellation>& cancellation,
-                               const ProcessStreamSink& sink, std::stop_token stop) const
+                               const std::optional<Environment>& environment, const ProcessStreamSink& sink,
+                               std::stop_token stop) const
 {
+    if (stop.stop_requested()) {
+        sink(ProcessStreamEvent::failedToStart(ServiceError::canceled()));
+        return;
+    }
     auto launched = PosixProcess::launch(executable, arguments, environment, PosixProcess::Pipes::merged,
                                          terminationGrace_);
     if (!launched) {
-        sink(ProcessStreamEvent::failedToStart(launched.error().message));
+        sink(ProcessStreamEvent::failedToStart(launched.error()));
         return;
     }
     const std::shared_ptr<PosixProcess> process = std::move(launched).value();
-    // attach() stops the child at once when the cancel came before the launch.
-    if (cancellation)
-        cancellation->attach(process);
-    std::stop_callback onStop(stop, [&] {
-        if (cancellation)
-            cancellation->cancel();
-        else
-            process->terminate();
-    });
+    // Runs at once when the stop came between the check above and here.
+    std::stop_callback onStop(stop, [&process] { process->terminate(); });
 
     ProcessLineSplitter lines([&sink](const QString& line) { sink(ProcessStreamEvent::line(line)); });
     const int32_t code = process->pump(

@@ -28,8 +28,7 @@ public:
                                               std::stop_token stop = {}) const override;
 
     void stream(const QString& executable, const QStringList& arguments,
-                const std::optional<Environment>& environment,
-                const std::shared_ptr<LiveProcessCancellation>& cancellation, const ProcessStreamSink& sink,
+                const std::optional<Environment>& environment, const ProcessStreamSink& sink,
                 std::stop_token stop = {}) const override;
 
 private:

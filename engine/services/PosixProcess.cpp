@@ -311,12 +311,6 @@ PosixProcess::~PosixProcess()
     }
 }
 
-bool PosixProcess::isRunning() const
-{
-    std::lock_guard guard(lock_);
-    return !reaped_;
-}
-
 void PosixProcess::signalGroup(int signal) const
 {
     ::kill(-pid_, signal);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/services/Expected.h"
-#include "engine/services/ProcessCancellation.h"
 #include "engine/services/ProcessTypes.h"
 #include "engine/services/ServiceError.h"
 
@@ -27,7 +26,7 @@ namespace varnel {
 // The child is reaped only after it has been marked as such under the lock,
 // and every signal is sent under that lock while the child is known to be
 // un-reaped: its pid, and so its group id, cannot have been recycled.
-class PosixProcess final : public ProcessHandle, public std::enable_shared_from_this<PosixProcess> {
+class PosixProcess final : public std::enable_shared_from_this<PosixProcess> {
     struct Token {};
 
 public:
@@ -43,16 +42,15 @@ public:
                                                                         std::chrono::milliseconds terminationGrace);
 
     PosixProcess(Token, pid_t pid, int outputFd, int errorFd, std::chrono::milliseconds terminationGrace);
-    ~PosixProcess() override;
+    ~PosixProcess();
     PosixProcess(const PosixProcess&) = delete;
     PosixProcess& operator=(const PosixProcess&) = delete;
 
     pid_t pid() const { return pid_; }
 
-    bool isRunning() const override;
     // SIGTERM to the whole group now, SIGKILL to it when anything of it is
     // still alive after the grace. Repeating it only repeats the SIGTERM.
-    void terminate() override;
+    void terminate();
 
     // Hands output to `sink` as it arrives until the child has exited and its
     // pipes are drained, then reaps it and returns its termination status

@@ -1,5 +1,6 @@
 #include "engine/services/ServiceError.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace varnel {
@@ -10,5 +11,9 @@ ServiceError ServiceError::fromErrno(int err, const QString& context)
     return ServiceError{context.isEmpty() ? reason : context + QStringLiteral(": ") + reason, err,
                         QStringLiteral("posix")};
 }
+
+ServiceError ServiceError::canceled() { return fromErrno(ECANCELED); }
+
+bool ServiceError::isCanceled() const { return domain == QStringLiteral("posix") && code == ECANCELED; }
 
 }  // namespace varnel

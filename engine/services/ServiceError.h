@@ -16,6 +16,9 @@ struct ServiceError {
     bool operator==(const ServiceError&) const = default;
 
     static ServiceError fromErrno(int err, const QString& context = {});
+    // The work was stopped before this step could begin (ECANCELED).
+    static ServiceError canceled();
+    bool isCanceled() const;
 };
 
 }  // namespace varnel

@@ -7,23 +7,21 @@
 
 namespace varnel {
 
-// Streams a program's merged output as StreamEvents. Every caller passes
-// /bin/zsh with "-lc" and one command line, so the command sees the PATH a new
-// Terminal window would see. The child inherits the assistant's environment.
+// Streams a program's merged output as StreamEvents, ending with exactly one
+// terminal event. Callers pass /bin/zsh with "-lc" and one command line, so the
+// command sees the PATH a new Terminal window would see.
 //
-//   line(text)            -> output(text)
-//   exited(code)          -> completed(code)
-//   failedToStart(message)-> output("Failed to start <exe>: <message>"), completed(-1)
-//
-// ShellRunner never reports `canceled` itself: a stop terminates the child,
-// which still ends the stream with completed(<signal status>), and the caller
-// that asked for the stop reports the cancel in its own terms.
+//   line(text)             -> output(text)
+//   exited(code)           -> completed(code), or canceled once a stop was requested
+//   failedToStart(error)   -> output("Failed to start <exe>: <message>"), completed(-1) carrying the error
+//                             (canceled when the stop came before the launch)
 class ShellRunner {
 public:
     explicit ShellRunner(std::shared_ptr<const ProcessRunning> process);
 
+    // Without an environment the child inherits the assistant's.
     void stream(const QString& executable, const QStringList& arguments, const StreamSink& sink,
-                std::stop_token stop = {}) const;
+                std::stop_token stop = {}, const std::optional<Environment>& environment = std::nullopt) const;
 
     const ProcessRunning& process() const { return *process_; }
 

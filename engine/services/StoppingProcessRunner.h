@@ -19,10 +19,9 @@ public:
     }
 
     void stream(const QString& executable, const QStringList& arguments, const std::optional<Environment>& environment,
-                const std::shared_ptr<LiveProcessCancellation>& cancellation, const ProcessStreamSink& sink,
-                std::stop_token stop = {}) const override
+                const ProcessStreamSink& sink, std::stop_token stop = {}) const override
     {
-        inner_.stream(executable, arguments, environment, cancellation, sink, stop.stop_possible() ? stop : stop_);
+        inner_.stream(executable, arguments, environment, sink, stop.stop_possible() ? stop : stop_);
     }
 
 private:

@@ -53,12 +53,11 @@ struct Streamed {
 };
 
 Streamed streamAll(const ProcessRunning& runner, const QString& executable, const QStringList& arguments,
-                   std::shared_ptr<LiveProcessCancellation> cancellation = std::make_shared<LiveProcessCancellation>(),
                    std::stop_token stop = {})
 {
     Streamed s;
-    runner.stream(executable, arguments, std::nullopt, cancellation,
-                  [&](const ProcessStreamEvent& e) { s.events.push_back(e); }, stop);
+    runner.stream(executable, arguments, std::nullopt, [&](const ProcessStreamEvent& e) { s.events.push_back(e); },
+                  stop);
     return s;
 }
 
@@ -102,15 +101,14 @@ bool groupGoneWithin(pid_t pgid, std::chrono::milliseconds limit)
 // arrives, so a test can act while the child is running.
 class BackgroundStream {
 public:
-    BackgroundStream(const ProcessRunning& runner, QString executable, QStringList arguments,
-                     std::shared_ptr<LiveProcessCancellation> cancellation)
+    BackgroundStream(const ProcessRunning& runner, QString executable, QStringList arguments)
     {
         auto firstLine = std::make_shared<std::promise<QString>>();
         firstLine_ = firstLine->get_future();
-        result_ = std::async(std::launch::async, [&runner, executable, arguments, cancellation, firstLine,
+        result_ = std::async(std::launch::async, [&runner, executable, arguments, firstLine,
                                                   stop = stopSource_.get_token()] {
             Streamed s;
-            runner.stream(executable, arguments, std::nullopt, cancellation,
+            runner.stream(executable, arguments, std::nullopt,
                           [&](const ProcessStreamEvent& e) {
                               if (e.kind == ProcessStreamEvent::Kind::line && s.lines().isEmpty())
                                   firstLine->set_value(e.text);
@@ -272,14 +270,28 @@ TEST(LiveProcessRunnerRun, StopRequestTerminatesTheGroup)
     EXPECT_EQ(result->exitCode, SIGTERM);
     EXPECT_TRUE(groupGoneWithin(pgid, 1s));
 
-    // A stop requested before the run still ends it at once.
-    std::stop_source early;
-    early.request_stop();
-    const auto started = Clock::now();
-    auto stopped = runner.run(kShell, shell(QStringLiteral("sleep 30")), std::nullopt, early.get_token());
-    ASSERT_TRUE(stopped);
-    EXPECT_EQ(stopped->exitCode, SIGTERM);
-    EXPECT_LT(Clock::now() - started, 3s);
+}
+
+TEST(LiveProcessRunner, NothingStartsOnceTheStopWasRequested)
+{
+    // One token serves a whole run of several programs: whatever the run asks
+    // to start after the stop must not start at all.
+    LiveProcessRunner runner;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString marker = dir.filePath(QStringLiteral("ran"));
+    std::stop_source stop;
+    stop.request_stop();
+
+    auto ran = runner.run(kShell, shell(QStringLiteral("touch '%1'").arg(marker)), std::nullopt, stop.get_token());
+    ASSERT_FALSE(ran);
+    EXPECT_TRUE(ran.error().isCanceled());
+
+    auto s = streamAll(runner, kShell, shell(QStringLiteral("touch '%1'").arg(marker)), stop.get_token());
+    ASSERT_EQ(s.events.size(), 1u);
+    EXPECT_EQ(s.last().kind, ProcessStreamEvent::Kind::failedToStart);
+    EXPECT_TRUE(s.last().error.isCanceled());
+    EXPECT_FALSE(QFileInfo::exists(marker));
 }
 
 // ---- streaming ------------------------------------------------------------------------------
@@ -297,12 +309,11 @@ TEST(LiveProcessRunnerStream, MergesBothPipesInOrderThenOneExit)
 TEST(LiveProcessRunnerStream, MissingExecutableFailsToStartAndNothingElse)
 {
     LiveProcessRunner runner;
-    auto cancellation = std::make_shared<LiveProcessCancellation>();
-    auto s = streamAll(runner, QStringLiteral("/nonexistent/zsh"), {QStringLiteral("-lc"), QStringLiteral("true")},
-                       cancellation);
+    auto s = streamAll(runner, QStringLiteral("/nonexistent/zsh"), {QStringLiteral("-lc"), QStringLiteral("true")});
     ASSERT_EQ(s.events.size(), 1u);
-    EXPECT_EQ(s.events[0], ProcessStreamEvent::failedToStart(QString::fromLocal8Bit(std::strerror(ENOENT))));
-    cancellation->cancel();  // nothing attached: harmless
+    EXPECT_EQ(s.events[0].kind, ProcessStreamEvent::Kind::failedToStart);
+    EXPECT_EQ(s.events[0].error.code, ENOENT);
+    EXPECT_EQ(s.events[0].error.message, QString::fromLocal8Bit(std::strerror(ENOENT)));
 }
 
 TEST(LiveProcessRunnerStream, DeliversEveryLineBeforeExitIncludingAnUnterminatedOne)
@@ -342,39 +353,22 @@ TEST(LiveProcessRunnerStream, EndsWhenChildExitsWhileABackgroundDescendantHoldsT
     ::kill(sleeper, SIGKILL);
 }
 
-TEST(LiveProcessRunnerStream, CancelStopsAShellAndEverythingItStarted)
+TEST(LiveProcessRunnerStream, StopEndsAShellAndEverythingItStarted)
 {
     if (!QFileInfo(kZsh).isExecutable())
         GTEST_SKIP() << "zsh is not installed";
     LiveProcessRunner runner;
-    auto cancellation = std::make_shared<LiveProcessCancellation>();
-    BackgroundStream stream(runner, kZsh, {QStringLiteral("-lc"), QStringLiteral("echo $$; sleep 30 & wait")},
-                            cancellation);
+    BackgroundStream stream(runner, kZsh, {QStringLiteral("-lc"), QStringLiteral("echo $$; sleep 30 & wait")});
     const pid_t pgid = stream.firstLine().toInt();
     ASSERT_GT(pgid, 0);
     EXPECT_TRUE(groupAlive(pgid));
 
-    cancellation->cancel();
-    cancellation->cancel();
+    stream.requestStop();
+    stream.requestStop();
     ASSERT_TRUE(stream.finishesWithin(3s));
     const Streamed s = stream.result();
     EXPECT_EQ(s.terminalCount(), 1);
     EXPECT_EQ(s.last(), ProcessStreamEvent::exited(SIGTERM));
-    EXPECT_TRUE(groupGoneWithin(pgid, 1s));
-    EXPECT_TRUE(cancellation->isCanceled());
-    cancellation->cancel();  // after the end: nothing to signal
-}
-
-TEST(LiveProcessRunnerStream, StopTokenStopsTheStream)
-{
-    LiveProcessRunner runner;
-    BackgroundStream stream(runner, kShell, shell(QStringLiteral("echo $$; sleep 30")),
-                            std::make_shared<LiveProcessCancellation>());
-    const pid_t pgid = stream.firstLine().toInt();
-    ASSERT_GT(pgid, 0);
-    stream.requestStop();
-    ASSERT_TRUE(stream.finishesWithin(3s));
-    EXPECT_EQ(stream.result().last(), ProcessStreamEvent::exited(SIGTERM));
     EXPECT_TRUE(groupGoneWithin(pgid, 1s));
 }
 
@@ -384,13 +378,11 @@ TEST(LiveProcessRunnerStream, WhatIgnoresSigtermIsKilledAfterTheGrace)
 
     // The child itself ignores SIGTERM (and so does the sleep it starts).
     {
-        auto cancellation = std::make_shared<LiveProcessCancellation>();
-        BackgroundStream stream(runner, kShell, shell(QStringLiteral("trap '' TERM; echo $$; sleep 30; echo woke")),
-                                cancellation);
+        BackgroundStream stream(runner, kShell, shell(QStringLiteral("trap '' TERM; echo $$; sleep 30; echo woke")));
         const pid_t pgid = stream.firstLine().toInt();
         ASSERT_GT(pgid, 0);
         const auto canceled = Clock::now();
-        cancellation->cancel();
+        stream.requestStop();
         ASSERT_TRUE(stream.finishesWithin(5s));
         EXPECT_GE(Clock::now() - canceled, 250ms);
         const Streamed s = stream.result();
@@ -402,31 +394,17 @@ TEST(LiveProcessRunnerStream, WhatIgnoresSigtermIsKilledAfterTheGrace)
     // The child dies at once, a descendant ignores SIGTERM: the stream still
     // waits for the group and the SIGKILL takes the descendant.
     {
-        auto cancellation = std::make_shared<LiveProcessCancellation>();
         BackgroundStream stream(runner, kShell,
-                                shell(QStringLiteral("echo $$; (trap '' TERM; sleep 30; echo late) & wait")),
-                                cancellation);
+                                shell(QStringLiteral("echo $$; (trap '' TERM; sleep 30; echo late) & wait")));
         const pid_t pgid = stream.firstLine().toInt();
         ASSERT_GT(pgid, 0);
-        cancellation->cancel();
+        stream.requestStop();
         ASSERT_TRUE(stream.finishesWithin(5s));
         const Streamed s = stream.result();
         EXPECT_EQ(s.terminalCount(), 1);
         EXPECT_EQ(s.last(), ProcessStreamEvent::exited(SIGTERM));
         EXPECT_TRUE(groupGoneWithin(pgid, 1s));
     }
-}
-
-TEST(LiveProcessRunnerStream, CancelBeforeLaunchStopsTheProcessAtOnce)
-{
-    LiveProcessRunner runner;
-    auto cancellation = std::make_shared<LiveProcessCancellation>();
-    cancellation->cancel();
-    const auto started = Clock::now();
-    auto s = streamAll(runner, kShell, shell(QStringLiteral("sleep 30")), cancellation);
-    EXPECT_LT(Clock::now() - started, 2s);
-    ASSERT_EQ(s.events.size(), 1u);
-    EXPECT_EQ(s.last(), ProcessStreamEvent::exited(SIGTERM));
 }
 
 TEST(LiveProcessRunnerConcurrency, ThirtyThreadsEachGetExactlyTheirOwnOutput)

@@ -53,21 +53,25 @@ TEST(ShellRunner, LaunchFailureBecomesAMessageAndMinusOne)
 {
     ShellRunner runner(std::make_shared<LiveProcessRunner>());
     const auto events = collect(runner, QStringLiteral("/nonexistent/zsh"), {QStringLiteral("-lc"), QStringLiteral("true")});
-    EXPECT_EQ(events, (std::vector<StreamEvent>{
-                          StreamEvent::output(QStringLiteral("Failed to start /nonexistent/zsh: ") +
-                                              QString::fromLocal8Bit(std::strerror(ENOENT))),
-                          StreamEvent::completed(-1)}));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0], StreamEvent::output(QStringLiteral("Failed to start /nonexistent/zsh: ") +
+                                             QString::fromLocal8Bit(std::strerror(ENOENT))));
+    EXPECT_EQ(events[1].kind, StreamEvent::Kind::completed);
+    EXPECT_EQ(events[1].exitCode, -1);
+    ASSERT_TRUE(events[1].launchFailure);
+    EXPECT_EQ(events[1].launchFailure->code, ENOENT);
 
     // The same mapping for any runner that reports a launch error.
     auto fake = std::make_shared<testing::FakeProcessRunner>();
     fake->failToLaunch(QStringLiteral("/bin/zsh -lc brew --version"), QStringLiteral("Permission denied"));
     const auto faked = collect(ShellRunner(fake), QStringLiteral("/bin/zsh"),
                                {QStringLiteral("-lc"), QStringLiteral("brew --version")});
-    EXPECT_EQ(faked, (std::vector<StreamEvent>{StreamEvent::output("Failed to start /bin/zsh: Permission denied"),
-                                               StreamEvent::completed(-1)}));
+    ASSERT_EQ(faked.size(), 2u);
+    EXPECT_EQ(faked[0], StreamEvent::output("Failed to start /bin/zsh: Permission denied"));
+    EXPECT_EQ(faked[1].exitCode, -1);
 }
 
-TEST(ShellRunner, StopEndsWithTheSignalStatusNotCanceled)
+TEST(ShellRunner, StopEndsWithCanceledAndStartsNothingAfterwards)
 {
     ShellRunner runner(std::make_shared<LiveProcessRunner>());
     std::stop_source stop;
@@ -89,7 +93,14 @@ TEST(ShellRunner, StopEndsWithTheSignalStatusNotCanceled)
     started.get_future().wait();
     stop.request_stop();
     ASSERT_EQ(done.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(done.get(), (std::vector<StreamEvent>{StreamEvent::output("go"), StreamEvent::completed(SIGTERM)}));
+    EXPECT_EQ(done.get(), (std::vector<StreamEvent>{StreamEvent::output("go"), StreamEvent::canceled()}));
+
+    // The same token keeps every later step of the run from starting.
+    const auto started2 = std::chrono::steady_clock::now();
+    EXPECT_EQ(collect(runner, QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 30")},
+                      stop.get_token()),
+              (std::vector<StreamEvent>{StreamEvent::canceled()}));
+    EXPECT_LT(std::chrono::steady_clock::now() - started2, 1s);
 }
 
 }  // namespace

@@ -5,15 +5,6 @@
 namespace varnel::testing {
 
 namespace {
-// A handle for fakes: terminating it wakes the scripted delay early.
-class FakeHandle final : public ProcessHandle {
-public:
-    bool isRunning() const override { return running; }
-    void terminate() override { terminated = true; }
-    std::atomic<bool> running{true};
-    std::atomic<bool> terminated{false};
-};
-
 // Sleeps for `delay` unless stopped; returns false when interrupted.
 bool interruptibleSleep(std::chrono::milliseconds delay, const std::function<bool()>& interrupted)
 {
@@ -24,6 +15,11 @@ bool interruptibleSleep(std::chrono::milliseconds delay, const std::function<boo
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return !interrupted();
+}
+ServiceError launchError(const std::optional<FakeProcessRunner::Response>& response)
+{
+    return ServiceError{response ? response->launchError : QStringLiteral("No such file or directory"), 2,
+                        QStringLiteral("posix")};
 }
 }  // namespace
 
@@ -102,44 +98,36 @@ Expected<ProcessResult, ServiceError> FakeProcessRunner::run(const QString& exec
                                                              const std::optional<Environment>& environment,
                                                              std::stop_token stop) const
 {
+    if (stop.stop_requested())
+        return Expected<ProcessResult, ServiceError>::failure(ServiceError::canceled());
     auto response = responseFor(executable, arguments, environment);
     if (!response || !response->result)
-        return Expected<ProcessResult, ServiceError>::failure(
-            ServiceError{response ? response->launchError : QStringLiteral("No such file or directory"), 2,
-                         QStringLiteral("posix")});
+        return Expected<ProcessResult, ServiceError>::failure(launchError(response));
     if (!interruptibleSleep(response->delay, [&] { return stop.stop_requested(); }))
         return ProcessResult{15, {}, {}};
     return *response->result;
 }
 
 void FakeProcessRunner::stream(const QString& executable, const QStringList& arguments,
-                               const std::optional<Environment>& environment,
-                               const std::shared_ptr<LiveProcessCancellation>& cancellation,
-                               const ProcessStreamSink& sink, std::stop_token stop) const
+                               const std::optional<Environment>& environment, const ProcessStreamSink& sink,
+                               std::stop_token stop) const
 {
-    auto response = responseFor(executable, arguments, environment);
-    if (!response || !response->result) {
-        sink(ProcessStreamEvent::failedToStart(response ? response->launchError
-                                                        : QStringLiteral("No such file or directory")));
+    if (stop.stop_requested()) {
+        sink(ProcessStreamEvent::failedToStart(ServiceError::canceled()));
         return;
     }
-    auto handle = std::make_shared<FakeHandle>();
-    if (cancellation)
-        cancellation->attach(handle);
-    std::stop_callback onStop(stop, [&] {
-        if (cancellation)
-            cancellation->cancel();
-        else
-            handle->terminate();
-    });
-    const auto interrupted = [&] { return handle->terminated.load(); };
+    auto response = responseFor(executable, arguments, environment);
+    if (!response || !response->result) {
+        sink(ProcessStreamEvent::failedToStart(launchError(response)));
+        return;
+    }
+    const auto interrupted = [&] { return stop.stop_requested(); };
     for (const QString& line : response->streamLines) {
         if (interrupted())
             break;
         sink(ProcessStreamEvent::line(line));
     }
     const bool finished = interruptibleSleep(response->delay, interrupted);
-    handle->running = false;
     sink(ProcessStreamEvent::exited(finished ? response->result->exitCode : 15));
 }
 

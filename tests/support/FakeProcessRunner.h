@@ -45,8 +45,7 @@ public:
                                               const std::optional<Environment>& environment = std::nullopt,
                                               std::stop_token stop = {}) const override;
     void stream(const QString& executable, const QStringList& arguments, const std::optional<Environment>& environment,
-                const std::shared_ptr<LiveProcessCancellation>& cancellation, const ProcessStreamSink& sink,
-                std::stop_token stop = {}) const override;
+                const ProcessStreamSink& sink, std::stop_token stop = {}) const override;
 
 private:
     std::optional<Response> responseFor(const QString& executable, const QStringList& arguments,

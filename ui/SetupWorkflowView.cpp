@@ -24,7 +24,7 @@ namespace {
 using Step = SetupFlowModel::Step;
 
 // The spine copy's texts, or neutral ones for a product without a spine copy.
-const SpineCopyProviding* copyOf(const SetupFlowModel& model) { return model.config().spineCopy.get(); }
+const SpineCopyProviding* copyOf(const SetupFlowModel& model) { return model.product().spineCopy.get(); }
 
 QString text(const SetupFlowModel& model, QString (SpineCopyProviding::*member)() const, const char* fallback = "")
 {
@@ -76,11 +76,11 @@ QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
 
 SetupWorkflowView::SetupWorkflowView(AppEnvironment& environment, SetupFlowModel::Dependencies dependencies,
                                      ProgressPresenter presenter, QWidget* parent)
-    : QWidget(parent), environment_(environment), presenter_(std::move(presenter))
+    : QWidget(parent), environment_(environment), product_(ProductConfig::current()), presenter_(std::move(presenter))
 {
     if (!dependencies.track)
         dependencies.track = environment_.tracker();
-    model_ = new SetupFlowModel(ProductConfig::current(), std::move(dependencies), this);
+    model_ = new SetupFlowModel(product_->setupProduct(), std::move(dependencies), this);
     setObjectName(QStringLiteral("setup-workflow"));
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
@@ -186,7 +186,7 @@ QWidget* SetupWorkflowView::buildLoading(const QString& title)
 
 QWidget* SetupWorkflowView::buildSummary()
 {
-    const ProductConfig& config = model_->config();
+    const ProductConfig& config = *product_;
     const SpineCopyProviding* copy = copyOf(*model_);
     auto* scaffold = frame(text(*model_, &SpineCopyProviding::diagnosisWindowTitle),
                            text(*model_, &SpineCopyProviding::diagnosisHeadline, "Here's what we found"), QString(),
@@ -267,7 +267,7 @@ bool SetupWorkflowView::homebrewAvailable() const
 
 QWidget* SetupWorkflowView::buildStage(const QString& domainID)
 {
-    const ProductConfig& config = model_->config();
+    const ProductConfig& config = *product_;
     const SpineRenderPolicy& policy = config.spinePolicy;
     const WorkflowStep* s = model_->stepFor(domainID);
     const std::optional<SetupDiagnosis> diagnosis =
@@ -324,7 +324,7 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
 void SetupWorkflowView::queueAction(const QString& domainID, const SetupAction& action)
 {
     model_->offerSelected(domainID);
-    const ProductConfig& config = model_->config();
+    const ProductConfig& config = *product_;
     if (!config.spineProvider || !model_->profile() || !model_->probes())
         return;
     for (const SetupRemediation& remediation :
@@ -368,13 +368,13 @@ void SetupWorkflowView::presentPendingInstall()
 
 QWidget* SetupWorkflowView::buildInterstitial()
 {
-    const auto& interstitial = model_->config().spinePolicy.postPrimaryInterstitial;
+    const auto& interstitial = product_->spinePolicy.postPrimaryInterstitial;
     if (!interstitial) {
         model_->setStep(Step::of(Step::Kind::verifying));
         return buildLoading(QString());
     }
     auto* scaffold = frame(interstitial->windowTitle, interstitial->headline, interstitial->body,
-                           model_->config().urls.article(interstitial->articlePath), nullptr);
+                           product_->urls.article(interstitial->articlePath), nullptr);
     if (interstitial->disclosure)
         scaffold->contentLayout()->addWidget(caption(*interstitial->disclosure, scaffold));
     auto* cont = ui::prominentButton(interstitial->buttonLabel, QStringLiteral("paid-plan-continue"), scaffold, true);
@@ -423,7 +423,7 @@ void SetupWorkflowView::fillChecklist(QWidget* checklist)
 
 QWidget* SetupWorkflowView::buildOutcome()
 {
-    const ProductConfig& config = model_->config();
+    const ProductConfig& config = *product_;
     const bool passed = model_->verifyResult() && model_->verifyResult()->passed;
     const SpineCopyProviding* copy = copyOf(*model_);
     const QString articlePath = copy ? (passed ? copy->outcomeReadyArticlePath() : copy->outcomeTroubleArticlePath())

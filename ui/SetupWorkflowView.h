@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/config/ProductConfig.h"
 #include "engine/workflow/SetupFlowModel.h"
 
 #include <QWidget>
@@ -54,6 +55,7 @@ private:
     void leaveScoreScreen();
 
     AppEnvironment& environment_;
+    std::shared_ptr<const ProductConfig> product_;  // the active product when the screen was built
     ProgressPresenter presenter_;
     SetupFlowModel* model_ = nullptr;
     QVBoxLayout* layout_ = nullptr;

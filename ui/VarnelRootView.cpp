@@ -3,6 +3,7 @@
 #include "engine/config/ProductConfig.h"
 #include "engine/probing/SystemProfiler.h"
 #include "engine/services/Background.h"
+#include "engine/services/StoppingProcessRunner.h"
 #include "engine/telemetry/AppEvents.h"
 #include "ui/AppEnvironment.h"
 #include "ui/ConsentView.h"
@@ -34,7 +35,7 @@ VarnelRootView::VarnelRootView(AppServices services, QWidget* parent)
     }
 }
 
-VarnelRootView::~VarnelRootView() = default;
+VarnelRootView::~VarnelRootView() { probeStop_.request_stop(); }
 
 void VarnelRootView::showNavigation()
 {
@@ -80,8 +81,8 @@ void VarnelRootView::startUpProbe()
         return;
     }
     // The profiler runs dozens of programs; none of that may touch this thread.
-    auto task = runInBackground([services](std::stop_token) {
-        return SystemProfiler(*services.processRunner, *services.fs).profile();
+    auto task = runInBackground([services, stop = probeStop_.get_token()](std::stop_token) {
+        return SystemProfiler(StoppingProcessRunner(*services.processRunner, stop), *services.fs).profile();
     });
     onFinished(task.future, this, [this](SystemProfile profile) {
         environment_->setProfile(std::move(profile));

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <stop_token>
+
 class QStackedLayout;
 
 namespace varnel {
@@ -38,6 +40,7 @@ private:
     bool probeStarted_ = false;
     QStackedLayout* layout_ = nullptr;
     NavigationStackView* navigationView_ = nullptr;
+    std::stop_source probeStop_;  // closing the window ends the start-up probe's programs
 };
 
 }  // namespace varnel

@@ -45,6 +45,12 @@ size_t qHash(const OfferRoute& route, size_t seed)
     return route.then ? qHash(*route.then, h) : h;
 }
 
+SetupProduct ProductConfig::setupProduct() const
+{
+    return SetupProduct{displayName,  npsSubmittedKey(), shellConfigMarker, datedShellMarker, spineProvider, verifier,
+                        sharedDomainCopy, spinePolicy,   prober,            spineCopy,        stageCatalog};
+}
+
 namespace {
 std::mutex& currentLock()
 {

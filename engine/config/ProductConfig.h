@@ -1,9 +1,7 @@
 #pragma once
 
 #include "engine/javamedic/Diagnosis.h"
-#include "engine/workflow/SetupProviders.h"
-#include "engine/workflow/SpineRenderPolicy.h"
-#include "engine/workflow/SetupTypes.h"
+#include "engine/workflow/SetupProduct.h"
 
 #include <QString>
 #include <QStringList>
@@ -135,6 +133,9 @@ struct ProductConfig {
     QString consentedKey() const { return userDefaultsPrefix + QStringLiteral(".consented"); }
     QString sessionIDKey() const { return userDefaultsPrefix + QStringLiteral(".session_id"); }
     QString npsSubmittedKey() const { return userDefaultsPrefix + QStringLiteral(".nps_submitted"); }
+
+    // The part of this configuration the setup workflow runs on.
+    SetupProduct setupProduct() const;
 
     // The active product. Starts as the Java medic; the application entry sets
     // the command-line product before any screen is built. Thread-safe; the

@@ -30,8 +30,9 @@ bool& npsShownFlag()
 
 }  // namespace
 
-SetupFlowModel::SetupFlowModel(std::shared_ptr<const ProductConfig> config, Dependencies dependencies, QObject* parent)
-    : QObject(parent), config_(std::move(config)), deps_(std::move(dependencies))
+SetupFlowModel::SetupFlowModel(SetupProduct product, Dependencies dependencies, QObject* parent)
+    : QObject(parent), product_(std::make_shared<const SetupProduct>(std::move(product))),
+      deps_(std::move(dependencies))
 {
     if (!deps_.profileMac) {
         deps_.profileMac = [](const AppServices& services, std::stop_token stop) -> std::optional<SystemProfile> {
@@ -104,7 +105,7 @@ void SetupFlowModel::setPendingInstall(std::optional<PendingInstall> install)
 
 // ---- 1. Load ---------------------------------------------------------------------
 
-SetupFlowModel::Probed SetupFlowModel::probeAndBuild(const ProductConfig& config, const Dependencies& deps,
+SetupFlowModel::Probed SetupFlowModel::probeAndBuild(const SetupProduct& product, const Dependencies& deps,
                                                      const AppServices& services,
                                                      std::optional<SystemProfile> keptProfile, std::stop_token stop)
 {
@@ -113,10 +114,10 @@ SetupFlowModel::Probed SetupFlowModel::probeAndBuild(const ProductConfig& config
     if (!result.profile || stop.stop_requested())
         return result;
     const StoppingProcessRunner process(*services.processRunner, stop);
-    if (config.prober)
-        result.probes = config.prober->probe(process, *services.fs);
-    if (config.spineProvider)
-        result.workflow = config.spineProvider->workflow(std::nullopt, *result.profile, result.probes, {}, std::nullopt);
+    if (product.prober)
+        result.probes = product.prober->probe(process, *services.fs);
+    if (product.spineProvider)
+        result.workflow = product.spineProvider->workflow(std::nullopt, *result.profile, result.probes, {}, std::nullopt);
     return result;
 }
 
@@ -144,8 +145,8 @@ void SetupFlowModel::start(const AppServices& services, const std::optional<Syst
 void SetupFlowModel::load(bool thenShowSummary, std::optional<QString> thenAdvanceFrom)
 {
     runInWorker(
-        [config = config_, deps = deps_, services = services_, kept = profile_](std::stop_token stop) {
-            return probeAndBuild(*config, deps, services, kept, stop);
+        [product = product_, deps = deps_, services = services_, kept = profile_](std::stop_token stop) {
+            return probeAndBuild(*product, deps, services, kept, stop);
         },
         [this, thenShowSummary, thenAdvanceFrom](Probed probed) {
             if (thenAdvanceFrom) {
@@ -178,7 +179,7 @@ void SetupFlowModel::sendDiagnosisEvent()
 
 void SetupFlowModel::continueFromSummary()
 {
-    const SpineRenderPolicy& policy = config_->spinePolicy;
+    const SpineRenderPolicy& policy = product_->spinePolicy;
     if (services_.isFixtureMode || (!policy.networkReadiness && !policy.diskReadiness)) {
         goToFirst(DomainPlacement::primary, primaryEnd());
         return;
@@ -242,7 +243,7 @@ void SetupFlowModel::stageShown(const QString& domainID)
     if (!s)
         return;
     const SetupDiagnosis diagnosis = s->stage->diagnosis();
-    const SpineRenderPolicy& policy = config_->spinePolicy;
+    const SpineRenderPolicy& policy = product_->spinePolicy;
 
     if (diagnosis.classification == SetupDiagnosisClassification::blocked && profile_ &&
         emittedBlockedDomains_.insert(domainID).second && policy.onStageBlocked) {
@@ -261,7 +262,7 @@ void SetupFlowModel::stageShown(const QString& domainID)
 
 void SetupFlowModel::offerSelected(const QString& domainID)
 {
-    const SpineRenderPolicy& policy = config_->spinePolicy;
+    const SpineRenderPolicy& policy = product_->spinePolicy;
     auto offer = policy.offers.find(domainID);
     if (offer == policy.offers.end() || !actedOfferDomains_.insert(domainID).second)
         return;
@@ -273,7 +274,7 @@ void SetupFlowModel::offerSelected(const QString& domainID)
 
 SetupFlowModel::Step SetupFlowModel::primaryEnd() const
 {
-    return Step::of(config_->spinePolicy.postPrimaryInterstitial ? Step::Kind::interstitial : Step::Kind::verifying);
+    return Step::of(product_->spinePolicy.postPrimaryInterstitial ? Step::Kind::interstitial : Step::Kind::verifying);
 }
 
 std::optional<QString> SetupFlowModel::nextAfter(const QString& domainID, DomainPlacement placement) const
@@ -329,7 +330,7 @@ void SetupFlowModel::installFinished(InstallOutcome outcome)
     if (step_.kind != Step::Kind::stage)
         return;
     const QString domain = step_.domainID;
-    const bool advanceAnyway = config_->spinePolicy.advanceOnPartialFailureDomains.count(domain) > 0;
+    const bool advanceAnyway = product_->spinePolicy.advanceOnPartialFailureDomains.count(domain) > 0;
     if (outcome == InstallOutcome::success || (outcome == InstallOutcome::failure && advanceAnyway))
         load(false, domain);
 }
@@ -339,7 +340,7 @@ void SetupFlowModel::installFinished(InstallOutcome outcome)
 void SetupFlowModel::verify()
 {
     const AppServices services = services_;
-    const auto verifier = config_->verifier;
+    const auto verifier = product_->verifier;
     const auto profile = profile_;
     runInWorker(
         [services, verifier, profile](std::stop_token stop) {
@@ -453,10 +454,10 @@ void SetupFlowModel::buildOutcomeAudit()
 
 void SetupFlowModel::outcomeReported(const QString& selfReport)
 {
-    const SpineRenderPolicy& policy = config_->spinePolicy;
+    const SpineRenderPolicy& policy = product_->spinePolicy;
     if (policy.onOutcomeReported)
         policy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt, selfReport);
-    if (services_.store && services_.store->boolValue(config_->npsSubmittedKey()))
+    if (services_.store && services_.store->boolValue(product_->npsSubmittedKey))
         return;
     if (claimNpsShown())
         trackEvent(events::npsShown());

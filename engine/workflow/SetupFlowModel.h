@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/services/AppServices.h"
-#include "engine/config/ProductConfig.h"
 #include "engine/probing/SystemProfile.h"
 #include "engine/remediation/SetupRemediation.h"
 #include "engine/telemetry/TrackedEvent.h"
 #include "engine/workflow/ReadinessResult.h"
+#include "engine/workflow/SetupProduct.h"
 #include "engine/workflow/SetupTypes.h"
 
 #include <QObject>
@@ -86,11 +86,10 @@ public:
         std::function<void(const TrackedEvent&)> track;
     };
 
-    explicit SetupFlowModel(std::shared_ptr<const ProductConfig> config, Dependencies dependencies = {},
-                            QObject* parent = nullptr);
+    explicit SetupFlowModel(SetupProduct product, Dependencies dependencies = {}, QObject* parent = nullptr);
     ~SetupFlowModel() override;
 
-    const ProductConfig& config() const { return *config_; }
+    const SetupProduct& product() const { return *product_; }
     const std::optional<SystemProfile>& profile() const { return profile_; }
     const std::optional<SetupProbeBundle>& probes() const { return probes_; }
     const std::optional<SetupWorkflow>& workflow() const { return workflow_; }
@@ -148,7 +147,7 @@ private:
 
     // Runs on a worker thread: everything it uses is passed in, never read
     // from the model, which the screen may destroy while it runs.
-    static Probed probeAndBuild(const ProductConfig& config, const Dependencies& deps, const AppServices& services,
+    static Probed probeAndBuild(const SetupProduct& product, const Dependencies& deps, const AppServices& services,
                                 std::optional<SystemProfile> keptProfile, std::stop_token stop);
     void load(bool thenShowSummary, std::optional<QString> thenAdvanceFrom);
     void applyProbed(Probed probed);
@@ -161,7 +160,7 @@ private:
     template <typename Work, typename Then>
     void runInWorker(Work work, Then then);
 
-    std::shared_ptr<const ProductConfig> config_;
+    std::shared_ptr<const SetupProduct> product_;  // shared with the workers
     Dependencies deps_;
     AppServices services_;
 

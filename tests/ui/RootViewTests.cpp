@@ -4,6 +4,7 @@
 #include "support/FakeProcessRunner.h"
 #include "support/InMemoryKeyValueStore.h"
 #include "support/TestSupport.h"
+#include "engine/services/Background.h"
 #include "ui/AppEnvironment.h"
 #include "ui/NavigationStackView.h"
 #include "ui/VarnelRootView.h"
@@ -59,13 +60,7 @@ TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
     root.resize(720, 720);
     root.show();
 
-    const QStringList texts = labelTexts(&root);
-    EXPECT_TRUE(texts.contains(QStringLiteral("Welcome to Varnel for the Command Line")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("What this app does")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("•  Asks for your permission before installing or changing anything.")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Your privacy and Mac integrity are respected")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("•  A random session ID is created for anonymous usage counts.")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Read the privacy details:")));
+    EXPECT_TRUE(labelTexts(&root).contains(QStringLiteral("What this app does")));
     auto* privacy = findByID<QLabel>(&root, QStringLiteral("consent-privacy-link"));
     ASSERT_NE(privacy, nullptr);
     EXPECT_TRUE(privacy->text().contains(QStringLiteral("/varnel/privacy")));
@@ -156,6 +151,29 @@ TEST(NavigationStack, keepsScreensStillOnThePathAndDestroysPoppedOnes)
     EXPECT_EQ(view.currentScreen(), first);
     navigation.popToRoot();
     EXPECT_EQ(built, 3);
+}
+
+TEST_F(RootViewTest, closingTheWindowMidProbeEndsTheProbesPrograms)
+{
+    store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
+    auto services = fixtureServices();
+    services.isFixtureMode = false;
+    auto runner = std::make_shared<FakeProcessRunner>();
+    // Every program the profiler starts hangs until it is stopped.
+    runner->setFallback([](const QString&, const QStringList&) {
+        FakeProcessRunner::Response hang;
+        hang.result = ProcessResult{0, {}, {}};
+        hang.delay = std::chrono::minutes(5);
+        return std::optional(hang);
+    });
+    services.processRunner = runner;
+    {
+        VarnelRootView root(services);
+        root.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return runner->calls().size() > 3; }, 5000));
+    }
+    // The profiler's workers end as soon as their programs are stopped.
+    EXPECT_TRUE(backgroundPool().waitForDone(3000));
 }
 
 TEST_F(RootViewTest, probesTheMacOnceAfterConsentAndSharesTheProfile)

@@ -98,8 +98,8 @@ protected:
         services.isFixtureMode = true;
     }
 
-    std::shared_ptr<const ProductConfig> config(std::vector<ScriptedSpine::Entry> entries, bool verifierPasses = true,
-                                                std::function<void(ProductConfig&)> adjust = {})
+    SetupProduct config(std::vector<ScriptedSpine::Entry> entries, bool verifierPasses = true,
+                        std::function<void(ProductConfig&)> adjust = {})
     {
         ProductConfig c = products::commandLine();
         c.spineProvider = std::make_shared<ScriptedSpine>(std::move(entries));
@@ -107,7 +107,7 @@ protected:
         c.verifier = std::make_shared<FixedVerifier>(verifierPasses);
         if (adjust)
             adjust(c);
-        return std::make_shared<const ProductConfig>(std::move(c));
+        return c.setupProduct();
     }
 
     SetupFlowModel::Dependencies deps()

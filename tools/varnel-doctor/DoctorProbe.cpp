@@ -14,7 +14,7 @@ DoctorProbe::DoctorProbe(std::shared_ptr<const ProductConfig> config, AppService
 
 std::optional<DoctorReport> DoctorProbe::run() const
 {
-    SetupFlowModel model(config_, dependencies_);
+    SetupFlowModel model(config_->setupProduct(), dependencies_);
     QEventLoop loop;
     // Queued: the model announces that it is idle before it applies what it
     // found, and the loop must only stop once that is done.

@@ -1,8 +1,9 @@
 #include "ui/SetupWorkflowView.h"
 
+#include "engine/telemetry/AppEvents.h"
 #include "engine/telemetry/FeedbackEvents.h"
 #include "engine/telemetry/SetupEvents.h"
-#include "engine/telemetry/AppEvents.h"
+#include "engine/workflow/DiagnosisSummary.h"
 #include "engine/workflow/ReadinessScreenCopy.h"
 #include "ui/AppEnvironment.h"
 #include "ui/NPSFeedbackCard.h"
@@ -206,16 +207,9 @@ QWidget* SetupWorkflowView::buildSummary()
     auto* lines = new QVBoxLayout(list);
     lines->setContentsMargins(0, 0, 0, 0);
     lines->setSpacing(6);
-    for (const WorkflowStep& s : model_->workflow()->steps) {
-        const QString domain = s.stage->domainID();
-        if (s.placement != DomainPlacement::primary || config.spinePolicy.summaryExcludedDomains.count(domain))
-            continue;
-        const SetupDiagnosis diagnosis = s.stage->diagnosis();
-        const bool ready = diagnosis.classification == SetupDiagnosisClassification::ready;
-        auto* line = new QLabel((ready ? QStringLiteral("✓  ") : QStringLiteral("•  ")) +
-                                    (copy ? copy->summaryLine(domain, diagnosis) : diagnosis.headline),
-                                list);
-        line->setObjectName(QStringLiteral("summary-") + domain);
+    for (const DiagnosisSummaryLine& summary : diagnosisSummaryLines(*model_->workflow(), config.spinePolicy, copy)) {
+        auto* line = new QLabel((summary.ready ? QStringLiteral("✓  ") : QStringLiteral("•  ")) + summary.text, list);
+        line->setObjectName(QStringLiteral("summary-") + summary.domainID);
         line->setFont(ui::bodyFont());
         lines->addWidget(line);
     }

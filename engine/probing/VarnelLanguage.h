@@ -9,8 +9,6 @@
 
 namespace varnel {
 
-class SetupRemediation;
-
 // A programming language the languages stage offers.
 class VarnelLanguage {
 public:
@@ -25,11 +23,6 @@ public:
 
     static std::optional<VarnelLanguage> fromRawValue(const QString& rawValue);
     static const std::vector<VarnelLanguage>& allCases();
-
-    // The setup actions that install the chosen languages, in the order they
-    // must run: mise comes in as soon as Node or Ruby is chosen or more than
-    // one language is, so that a single manager owns them.
-    static std::vector<SetupRemediation> remediations(const std::set<VarnelLanguage>& chosen);
 
     friend bool operator==(VarnelLanguage a, VarnelLanguage b) { return a.case_ == b.case_; }
     friend std::strong_ordering operator<=>(VarnelLanguage a, VarnelLanguage b) { return a.case_ <=> b.case_; }

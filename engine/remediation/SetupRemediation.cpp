@@ -1,23 +1,104 @@
 #include "engine/remediation/SetupRemediation.h"
 
-#include "engine/workflow/SetupTypes.h"
-
 namespace varnel {
 
+using Case = SetupRemediation::Case;
+
+// The catalogue: one row per case (two for the project templates). In the
+// texts, {directory}, {slug}, {name}, {badge} and {signIn} stand for the
+// payload's values. A caption of nullptr means the case has none.
+struct SetupRemediation::Row {
+    Case kind;
+    const char* id;
+    const char* title;
+    const char* caption;
+    const char* method;
+    // Confirmed by a check on this Mac right after it runs; everything else
+    // counts as done when it completes successfully.
+    bool checkedLocally = false;
+    std::optional<ProjectTemplate> projectTemplate = std::nullopt;
+};
+
 namespace {
-QString s(const char* text) { return QString::fromUtf8(text); }
+const SetupRemediation::Row kRows[] = {
+    {Case::repairPath, "path-repair:{directory}", "Fix your PATH so `claude` is found",
+     "We'll add `{directory}` to your PATH in `~/.zprofile` (after backing it up to `~/.zprofile.bak`) so your shell "
+     "can find `claude`.",
+     "zprofile_write", true},
+    {Case::createProject, "example:coding", "Create the coding project",
+     "We'll copy a spec-driven coding project into ~/Documents/AI-Coding-Project — a worked scaffold that teaches "
+     "sustainable AI-assisted development.",
+     "template_copy", false, ProjectTemplate::coding},
+    {Case::createProject, "example:simple", "Create the example project",
+     "We'll copy a ready-to-use sample project into ~/Documents/AI-Simple-Project — a folder to open with Claude, "
+     "with notes to try and CLAUDE.md / AGENTS.md guidance.",
+     "template_copy", false, ProjectTemplate::simple},
+    {Case::installSkill, "skill:{slug}", "Add {name}", "We'll add the {name} skill to your AI agents — {badge}.",
+     "skill_install"},
+    {Case::addMCPServer, "mcp:{slug}", "Add {name}", "We'll add the {name} MCP server to your AI agents{signIn}.",
+     "mcp_add"},
+    {Case::configureGit, "git:config", "Save your Git name and email",
+     "We'll set your name and email with `git config --global`, and a couple of sensible defaults.", "git_config"},
+    {Case::installCommandLineTools, "clt", "Install Command Line Tools", nullptr, "softwareupdate"},
+    {Case::installHomebrew, "homebrew", "Install Homebrew (recommended)",
+     "We'll run the official Homebrew install script. macOS will prompt for your password (three times, as "
+     "needed).",
+     "homebrew"},
+    {Case::installClaudeCLI, "brew:claude-code@latest", "Install Claude Code CLI (recommended)",
+     "We'll run `brew install --cask claude-code@latest` so Claude Code stays updatable under Homebrew, then verify "
+     "`claude --version` runs.",
+     "brew", true},
+    {Case::repairHomebrewPath, "path-repair:homebrew", "Fix your PATH so `brew` is found",
+     "We'll add Homebrew to your PATH in `~/.zprofile` (after backing it up to `~/.zprofile.bak`) so your shell can "
+     "find `brew`, then re-check in a fresh shell.",
+     "zprofile_write", true},
+    {Case::installWarp, "brew:warp", "Install Warp (recommended)",
+     "We'll install Warp via Homebrew — the modern, AI-assisted macOS terminal we recommend.", "brew"},
+    {Case::installClaudeDesktop, "brew:claude", "Install Claude Desktop (recommended)",
+     "We'll run `brew install --cask claude` to install the Claude desktop app, then confirm it's present.", "brew",
+     true},
+    {Case::installZed, "brew:zed", "Install Zed",
+     "We'll run `brew install --cask zed` to install Zed, a native and fast editor.", "brew"},
+    {Case::installVSCode, "brew:visual-studio-code", "Install VS Code",
+     "We'll run `brew install --cask visual-studio-code` to install Visual Studio Code.", "brew"},
+    {Case::installCodexCLI, "brew:codex", "Install Codex CLI",
+     "We'll run `brew install --cask codex` to install the Codex CLI in your terminal.", "brew"},
+    {Case::installChatGPTDesktop, "brew:chatgpt", "Install ChatGPT Desktop",
+     "We'll run `brew install --cask chatgpt` to install the ChatGPT desktop app, which has OpenAI's Codex coding "
+     "agent built in.",
+     "brew"},
+    {Case::configureShell, "shell-config", "Set up my shell",
+     "We'll set up `~/.zprofile` (PATH), `~/.zshrc` (aliases and completions), and `~/.env` (API keys). Each file is "
+     "backed up first, and nothing is overwritten.",
+     "shell_config"},
+    {Case::installUv, "uv", "Install Python (uv)",
+     "We'll install uv (Astral's installer), use it to install Python, and add uv's `~/.local/bin` to your PATH.",
+     "uv"},
+    {Case::installMise, "brew:mise", "Install mise (version manager)",
+     "We'll install mise with Homebrew to manage Node and Ruby versions, and activate it in your shell.", "brew"},
+    {Case::installNodeViaMise, "mise:node@lts", "Install Node (via mise)",
+     "We'll run `mise use -g node@lts` to install the latest LTS Node.", "mise"},
+    {Case::installRubyViaMise, "mise:ruby@latest", "Install Ruby (via mise)",
+     "We'll run `mise use -g ruby@latest` to install the latest Ruby.", "mise"},
+    {Case::installRustViaMise, "mise:rust", "Install Rust (via mise)",
+     "We'll run `mise use -g rust` to install Rust. mise uses rustup underneath, so cargo and rustc resolve through "
+     "mise.",
+     "mise"},
+    {Case::installRustup, "rustup", "Install Rust (rustup)",
+     "We'll install rustup (Rust's official installer) and the stable toolchain, and add `~/.cargo/bin` to your "
+     "PATH.",
+     "rustup"},
+    {Case::installTemurin, "brew:temurin", "Install Java (Temurin)",
+     "We'll install the Temurin JDK with Homebrew (`temurin` cask) and set JAVA_HOME.", "brew"},
+    {Case::documentEnvironment, "env-doc", "Document the setup for your AI agent", nullptr, "env_doc"},
+    {Case::installGh, "brew:gh", "Install the GitHub CLI", "We'll run `brew install gh` to install the GitHub CLI.",
+     "brew"},
+    {Case::githubAuth, "git:gh-auth", "Sign in to GitHub",
+     "We'll open GitHub sign-in in your browser, then set up Git so pushes don't ask for a password. We never see "
+     "your GitHub password.",
+     "gh_auth"},
+};
 
-// The sentence of every `brew install --cask` case.
-QString caskCaption(const char* cask, const char* rest)
-{
-    return s("We'll run `brew install --cask ") + s(cask) + s("` ") + s(rest);
-}
-
-// The sentence of every `mise use -g` case.
-QString miseCaption(const char* tool, const char* rest)
-{
-    return s("We'll run `mise use -g ") + s(tool) + s("` ") + s(rest);
-}
 }  // namespace
 
 SetupRemediation SetupRemediation::repairPath(QString directory)
@@ -94,195 +175,45 @@ QString SetupRemediation::gitEmail() const
     return p ? p->email : QString();
 }
 
-QString SetupRemediation::id() const
+const SetupRemediation::Row& SetupRemediation::row() const
 {
-    switch (case_) {
-    case Case::repairPath: return s("path-repair:") + directory();
-    case Case::createProject:
-        return projectTemplate() == ProjectTemplate::coding ? s("example:coding") : s("example:simple");
-    case Case::installSkill: return s("skill:") + (skill() ? skill()->slug : QString());
-    case Case::addMCPServer: return s("mcp:") + (server() ? server()->slug : QString());
-    case Case::configureGit: return s("git:config");
-    case Case::installCommandLineTools: return s("clt");
-    case Case::installHomebrew: return s("homebrew");
-    case Case::installClaudeCLI: return s("brew:claude-code@latest");
-    case Case::repairHomebrewPath: return s("path-repair:homebrew");
-    case Case::installWarp: return s("brew:warp");
-    case Case::installClaudeDesktop: return s("brew:claude");
-    case Case::installZed: return s("brew:zed");
-    case Case::installVSCode: return s("brew:visual-studio-code");
-    case Case::installCodexCLI: return s("brew:codex");
-    case Case::installChatGPTDesktop: return s("brew:chatgpt");
-    case Case::configureShell: return s("shell-config");
-    case Case::installUv: return s("uv");
-    case Case::installMise: return s("brew:mise");
-    case Case::installNodeViaMise: return s("mise:node@lts");
-    case Case::installRubyViaMise: return s("mise:ruby@latest");
-    case Case::installRustViaMise: return s("mise:rust");
-    case Case::installRustup: return s("rustup");
-    case Case::installTemurin: return s("brew:temurin");
-    case Case::documentEnvironment: return s("env-doc");
-    case Case::installGh: return s("brew:gh");
-    case Case::githubAuth: return s("git:gh-auth");
-    }
-    return {};
+    for (const Row& r : kRows)
+        if (r.kind == case_ && (!r.projectTemplate || r.projectTemplate == projectTemplate()))
+            return r;
+    Q_UNREACHABLE();  // every case has a row
 }
 
-QString SetupRemediation::title() const
+QString SetupRemediation::fill(const char* text) const
 {
-    switch (case_) {
-    case Case::repairPath: return s("Fix your PATH so `claude` is found");
-    case Case::createProject:
-        return projectTemplate() == ProjectTemplate::coding ? s("Create the coding project")
-                                                            : s("Create the example project");
-    case Case::installSkill: return s("Add ") + (skill() ? skill()->displayName : QString());
-    case Case::addMCPServer: return s("Add ") + (server() ? server()->displayName : QString());
-    case Case::configureGit: return s("Save your Git name and email");
-    case Case::installCommandLineTools: return s("Install Command Line Tools");
-    case Case::installHomebrew: return s("Install Homebrew (recommended)");
-    case Case::installClaudeCLI: return s("Install Claude Code CLI (recommended)");
-    case Case::repairHomebrewPath: return s("Fix your PATH so `brew` is found");
-    case Case::installWarp: return s("Install Warp (recommended)");
-    case Case::installClaudeDesktop: return s("Install Claude Desktop (recommended)");
-    case Case::installZed: return s("Install Zed");
-    case Case::installVSCode: return s("Install VS Code");
-    case Case::installCodexCLI: return s("Install Codex CLI");
-    case Case::installChatGPTDesktop: return s("Install ChatGPT Desktop");
-    case Case::configureShell: return s("Set up my shell");
-    case Case::installUv: return s("Install Python (uv)");
-    case Case::installMise: return s("Install mise (version manager)");
-    case Case::installNodeViaMise: return s("Install Node (via mise)");
-    case Case::installRubyViaMise: return s("Install Ruby (via mise)");
-    case Case::installRustViaMise: return s("Install Rust (via mise)");
-    case Case::installRustup: return s("Install Rust (rustup)");
-    case Case::installTemurin: return s("Install Java (Temurin)");
-    case Case::documentEnvironment: return s("Document the setup for your AI agent");
-    case Case::installGh: return s("Install the GitHub CLI");
-    case Case::githubAuth: return s("Sign in to GitHub");
-    }
-    return {};
+    QString out = QString::fromUtf8(text);
+    if (!out.contains(u'{'))
+        return out;
+    const AgentSkill* sk = skill();
+    const MCPServer* sv = server();
+    const QString name = sk ? sk->displayName : sv ? sv->displayName : QString();
+    const QString slug = sk ? sk->slug : sv ? sv->slug : QString();
+    out.replace(QStringLiteral("{directory}"), directory());
+    out.replace(QStringLiteral("{slug}"), slug);
+    out.replace(QStringLiteral("{name}"), name);
+    out.replace(QStringLiteral("{badge}"), sk ? sk->badge : QString());
+    out.replace(QStringLiteral("{signIn}"), sv && sv->signsInWithOAuth()
+                                                 ? QStringLiteral(", then you sign in inside Claude or Codex to finish")
+                                                 : QString());
+    return out;
 }
+
+QString SetupRemediation::id() const { return fill(row().id); }
+
+QString SetupRemediation::title() const { return fill(row().title); }
 
 std::optional<QString> SetupRemediation::caption() const
 {
-    switch (case_) {
-    case Case::repairPath:
-        return s("We'll add `") + directory() +
-               s("` to your PATH in `~/.zprofile` (after backing it up to `~/.zprofile.bak`) so your shell can "
-                 "find `claude`.");
-    case Case::createProject:
-        if (projectTemplate() == ProjectTemplate::coding)
-            return s("We'll copy a spec-driven coding project into ~/Documents/AI-Coding-Project — a worked "
-                     "scaffold that teaches sustainable AI-assisted development.");
-        return s("We'll copy a ready-to-use sample project into ~/Documents/AI-Simple-Project — a folder to open "
-                 "with Claude, with notes to try and CLAUDE.md / AGENTS.md guidance.");
-    case Case::installSkill: {
-        const AgentSkill* sk = skill();
-        return s("We'll add the ") + (sk ? sk->displayName : QString()) + s(" skill to your AI agents — ") +
-               (sk ? sk->badge : QString()) + u'.';
-    }
-    case Case::addMCPServer: {
-        const MCPServer* sv = server();
-        const QString name = sv ? sv->displayName : QString();
-        if (sv && sv->signsInWithOAuth())
-            return s("We'll add the ") + name +
-                   s(" MCP server to your AI agents, then you sign in inside Claude or Codex to finish.");
-        return s("We'll add the ") + name + s(" MCP server to your AI agents.");
-    }
-    case Case::configureGit:
-        return s("We'll set your name and email with `git config --global`, and a couple of sensible defaults.");
-    case Case::installCommandLineTools: return std::nullopt;
-    case Case::installHomebrew:
-        return s("We'll run the official Homebrew install script. macOS will prompt for your password (three "
-                 "times, as needed).");
-    case Case::installClaudeCLI:
-        return caskCaption("claude-code@latest",
-                           "so Claude Code stays updatable under Homebrew, then verify `claude --version` runs.");
-    case Case::repairHomebrewPath:
-        return s("We'll add Homebrew to your PATH in `~/.zprofile` (after backing it up to `~/.zprofile.bak`) so "
-                 "your shell can find `brew`, then re-check in a fresh shell.");
-    case Case::installWarp:
-        return s("We'll install Warp via Homebrew — the modern, AI-assisted macOS terminal we recommend.");
-    case Case::installClaudeDesktop:
-        return caskCaption("claude", "to install the Claude desktop app, then confirm it's present.");
-    case Case::installZed: return caskCaption("zed", "to install Zed, a native and fast editor.");
-    case Case::installVSCode: return caskCaption("visual-studio-code", "to install Visual Studio Code.");
-    case Case::installCodexCLI: return caskCaption("codex", "to install the Codex CLI in your terminal.");
-    case Case::installChatGPTDesktop:
-        return caskCaption("chatgpt",
-                           "to install the ChatGPT desktop app, which has OpenAI's Codex coding agent built in.");
-    case Case::configureShell:
-        return s("We'll set up `~/.zprofile` (PATH), `~/.zshrc` (aliases and completions), and `~/.env` (API "
-                 "keys). Each file is backed up first, and nothing is overwritten.");
-    case Case::installUv:
-        return s("We'll install uv (Astral's installer), use it to install Python, and add uv's `~/.local/bin` to "
-                 "your PATH.");
-    case Case::installMise:
-        return s("We'll install mise with Homebrew to manage Node and Ruby versions, and activate it in your "
-                 "shell.");
-    case Case::installNodeViaMise: return miseCaption("node@lts", "to install the latest LTS Node.");
-    case Case::installRubyViaMise: return miseCaption("ruby@latest", "to install the latest Ruby.");
-    case Case::installRustViaMise:
-        return miseCaption("rust",
-                           "to install Rust. mise uses rustup underneath, so cargo and rustc resolve through mise.");
-    case Case::installRustup:
-        return s("We'll install rustup (Rust's official installer) and the stable toolchain, and add "
-                 "`~/.cargo/bin` to your PATH.");
-    case Case::installTemurin:
-        return s("We'll install the Temurin JDK with Homebrew (`temurin` cask) and set JAVA_HOME.");
-    case Case::documentEnvironment: return std::nullopt;
-    case Case::installGh: return s("We'll run `brew install gh` to install the GitHub CLI.");
-    case Case::githubAuth:
-        return s("We'll open GitHub sign-in in your browser, then set up Git so pushes don't ask for a password. "
-                 "We never see your GitHub password.");
-    }
-    return std::nullopt;
+    const char* caption = row().caption;
+    return caption ? std::optional(fill(caption)) : std::nullopt;
 }
 
-QString SetupRemediation::method() const
-{
-    switch (case_) {
-    case Case::repairPath:
-    case Case::repairHomebrewPath: return s("zprofile_write");
-    case Case::createProject: return s("template_copy");
-    case Case::installSkill: return s("skill_install");
-    case Case::addMCPServer: return s("mcp_add");
-    case Case::configureGit: return s("git_config");
-    case Case::installCommandLineTools: return s("softwareupdate");
-    case Case::installHomebrew: return s("homebrew");
-    case Case::installClaudeCLI:
-    case Case::installWarp:
-    case Case::installClaudeDesktop:
-    case Case::installZed:
-    case Case::installVSCode:
-    case Case::installCodexCLI:
-    case Case::installChatGPTDesktop:
-    case Case::installMise:
-    case Case::installTemurin:
-    case Case::installGh: return s("brew");
-    case Case::configureShell: return s("shell_config");
-    case Case::installUv: return s("uv");
-    case Case::installNodeViaMise:
-    case Case::installRubyViaMise:
-    case Case::installRustViaMise: return s("mise");
-    case Case::installRustup: return s("rustup");
-    case Case::documentEnvironment: return s("env_doc");
-    case Case::githubAuth: return s("gh_auth");
-    }
-    return {};
-}
+QString SetupRemediation::method() const { return QString::fromUtf8(row().method); }
 
-// Declared with the workflow types; defined here, next to the catalogue it reads.
-SetupAction SetupAction::from(const SetupRemediation& remediation)
-{
-    using Case = SetupRemediation::Case;
-    const Case c = remediation.kind();
-    // These four are confirmed by a check on this Mac right after they run;
-    // everything else counts as done when it completes successfully.
-    const bool checkedLocally = c == Case::repairPath || c == Case::installClaudeCLI ||
-                                c == Case::repairHomebrewPath || c == Case::installClaudeDesktop;
-    return SetupAction{remediation.id(), remediation.title(), remediation.caption().value_or(QString()),
-                       checkedLocally ? VerifyPolicy::localVerification : VerifyPolicy::installCompletion};
-}
+bool SetupRemediation::isCheckedLocally() const { return row().checkedLocally; }
 
 }  // namespace varnel

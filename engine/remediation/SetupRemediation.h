@@ -86,6 +86,9 @@ public:
     std::optional<QString> caption() const;
     // How the runner carries it out, for telemetry ("brew", "zprofile_write", …).
     QString method() const;
+    // Whether a check on this Mac confirms it right after it runs (the PATH
+    // repairs and the two Claude installs), rather than its completing.
+    bool isCheckedLocally() const;
 
     // Payloads; meaningful only for their own case (empty or null otherwise).
     QString directory() const;                      // repairPath
@@ -99,7 +102,12 @@ public:
 
     bool operator==(const SetupRemediation&) const = default;
 
+    struct Row;  // the catalogue's row of a case
+
 private:
+    const Row& row() const;
+    QString fill(const char* text) const;
+
     struct RepairPath {
         QString directory;
         bool operator==(const RepairPath&) const = default;

@@ -1,6 +1,15 @@
 #include "engine/workflow/SetupTypes.h"
 
+#include "engine/remediation/SetupRemediation.h"
+
 namespace varnel {
+
+SetupAction SetupAction::from(const SetupRemediation& remediation)
+{
+    return SetupAction{remediation.id(), remediation.title(), remediation.caption().value_or(QString()),
+                       remediation.isCheckedLocally() ? VerifyPolicy::localVerification
+                                                      : VerifyPolicy::installCompletion};
+}
 
 QString toString(SetupDiagnosisClassification c)
 {

@@ -1,5 +1,4 @@
 #include "engine/probing/LanguageDetector.h"
-#include "engine/remediation/SetupRemediation.h"
 #include "support/FakeFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +8,6 @@ using varnel::testing::FakeFileSystem;
 
 namespace {
 const QString kHome = QStringLiteral("/Users/tester");
-
-QStringList ids(const std::vector<SetupRemediation>& remediations)
-{
-    QStringList list;
-    for (const auto& r : remediations)
-        list << r.id();
-    return list;
-}
 }  // namespace
 
 TEST(LanguageDetector, aMacWithOnlyTheSystemCopies)
@@ -92,30 +83,4 @@ TEST(LanguageStatus, captions)
     EXPECT_EQ(LanguageStatus::outdated().caption(),
               QString("upgrade recommended (an outdated system install was found)"));
     EXPECT_EQ(LanguageStatus::absent().caption(), std::nullopt);
-}
-
-TEST(VarnelLanguage, chosenLanguagesBecomeOrderedActions)
-{
-    using L = VarnelLanguage;
-    EXPECT_TRUE(L::remediations({}).empty());
-    EXPECT_EQ(ids(L::remediations({L::python})), QStringList({"uv"}));
-    EXPECT_EQ(ids(L::remediations({L::python, L::java})), QStringList({"uv", "brew:mise", "brew:temurin"}));
-    EXPECT_EQ(ids(L::remediations({L::rust})), QStringList({"rustup"}));
-    EXPECT_EQ(ids(L::remediations({L::rust, L::node})),
-              QStringList({"brew:mise", "mise:node@lts", "mise:rust"}));
-    EXPECT_EQ(ids(L::remediations({L::ruby})), QStringList({"brew:mise", "mise:ruby@latest"}));
-    EXPECT_EQ(ids(L::remediations({L::rust, L::ruby, L::java, L::node, L::python})),
-              QStringList({"uv", "brew:mise", "mise:node@lts", "mise:ruby@latest", "brew:temurin", "mise:rust"}));
-}
-
-TEST(VarnelLanguage, namesAndRawValues)
-{
-    QStringList raw;
-    for (VarnelLanguage l : VarnelLanguage::allCases())
-        raw << l.rawValue();
-    EXPECT_EQ(raw, QStringList({"python", "node", "java", "ruby", "rust"}));
-    EXPECT_EQ(VarnelLanguage(VarnelLanguage::node).displayName(), QString("JavaScript (Node)"));
-    EXPECT_EQ(VarnelLanguage(VarnelLanguage::rust).versionCommand(), QString("cargo --version"));
-    EXPECT_EQ(VarnelLanguage::fromRawValue("java"), VarnelLanguage(VarnelLanguage::java));
-    EXPECT_EQ(VarnelLanguage::fromRawValue("cobol"), std::nullopt);
 }

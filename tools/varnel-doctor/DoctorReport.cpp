@@ -1,5 +1,7 @@
 #include "tools/varnel-doctor/DoctorReport.h"
 
+#include "engine/workflow/DiagnosisSummary.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -102,6 +104,9 @@ DoctorReport DoctorReport::from(const ProductConfig& config, const SystemProfile
     if (!workflow)
         return report;
 
+    const auto summary = diagnosisSummaryLines(*workflow, config.spinePolicy, copy);
+    for (const DiagnosisSummaryLine& line : summary)
+        report.summaryLines_ << line.text;
     for (const WorkflowStep& step : workflow->steps) {
         Stage stage;
         stage.domain = step.stage->domainID();
@@ -109,12 +114,9 @@ DoctorReport DoctorReport::from(const ProductConfig& config, const SystemProfile
         stage.diagnosis = step.stage->diagnosis();
         for (const SetupAction& action : step.stage->actions())
             stage.actionIDs << action.id;
-        // The summary screen's rule: primary stages the product does not leave out.
-        if (stage.placement == DomainPlacement::primary &&
-            !config.spinePolicy.summaryExcludedDomains.count(stage.domain)) {
-            stage.summaryLine = copy ? copy->summaryLine(stage.domain, stage.diagnosis) : stage.diagnosis.headline;
-            report.summaryLines_ << *stage.summaryLine;
-        }
+        for (const DiagnosisSummaryLine& line : summary)
+            if (line.domainID == stage.domain)
+                stage.summaryLine = line.text;
         report.stages_.push_back(std::move(stage));
     }
     return report;

@@ -5,10 +5,10 @@
 #include "engine/workflow/SetupTypes.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace varnel {
-
 
 // How the command-line product judges each domain of the Mac and what it
 // offers to fix it. The Homebrew product walks the same domains in another
@@ -31,6 +31,15 @@ public:
     static QString homebrewWrongChipHeadline();
 
 private:
+    // A domain's diagnosis and fixes, decided together by its rule; none for
+    // a domain this product does not know.
+    struct Verdict {
+        SetupDiagnosis diagnosis;
+        std::vector<SetupRemediation> fixes;
+    };
+    std::optional<Verdict> judge(const QString& domainID, const SystemProfile& profile,
+                                 const SetupProbeBundle& probes) const;
+
     SharedDomainCopy copy_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/SetupWorkflowView.h"
 
+#include "engine/probing/HomebrewLocations.h"
 #include "engine/telemetry/AppEvents.h"
 #include "engine/telemetry/FeedbackEvents.h"
 #include "engine/telemetry/SetupEvents.h"
@@ -254,9 +255,8 @@ bool SetupWorkflowView::homebrewAvailable() const
 {
     if (model_->profile() && model_->profile()->homebrewPrefix)
         return true;
-    const FileSystemOperating& fs = *environment_.services().fs;
-    return fs.isExecutableFile(QStringLiteral("/opt/homebrew/bin/brew")) ||
-           fs.isExecutableFile(QStringLiteral("/usr/local/bin/brew"));
+    // The prober's test: a `brew` at either Homebrew location.
+    return installedBrew(*environment_.services().fs).has_value();
 }
 
 QWidget* SetupWorkflowView::buildStage(const QString& domainID)

@@ -1,5 +1,7 @@
 #include "engine/probing/SystemProfiler.h"
 
+#include "engine/probing/HomebrewLocations.h"
+
 #include "engine/probing/MacOSVersion.h"
 #include "engine/probing/ProbeRun.h"
 #include "engine/probing/Probes.h"
@@ -56,7 +58,7 @@ Shell SystemProfiler::shell() const { return shellFromPath(environment_(QStringL
 std::optional<QString> SystemProfiler::homebrewPrefix() const
 {
     // Both can exist on an Apple Silicon Mac migrated from an Intel one; the native one wins.
-    for (const QString& brew : {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")})
+    for (const QString& brew : homebrewBrewPaths())
         if (fs_.isExecutableFile(brew))
             return brew;
     return std::nullopt;

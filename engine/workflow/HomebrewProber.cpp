@@ -1,5 +1,7 @@
 #include "engine/workflow/HomebrewProber.h"
 
+#include "engine/probing/HomebrewLocations.h"
+
 #include "engine/probing/ProbeRun.h"
 #include "engine/services/Background.h"
 #include "engine/services/FileSystemOperating.h"
@@ -24,7 +26,7 @@ SetupProbeBundle HomebrewProber::probe(const ProcessRunning& process, const File
         for (const QString& line : probing::nonEmptyLines(which->standardOutput))
             if (const QString path = probing::trimmedSpacesAndTabs(line); !path.isEmpty())
                 bundle.pathVisiblePrimaryTools << path;
-    for (const QString& brew : {QStringLiteral("/opt/homebrew/bin/brew"), QStringLiteral("/usr/local/bin/brew")})
+    for (const QString& brew : homebrewBrewPaths())
         if (fs.fileExists(brew))
             bundle.installedPrimaryToolLocations << brew;
     if (version) {

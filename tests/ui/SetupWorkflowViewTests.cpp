@@ -251,4 +251,11 @@ TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
     // Canceled: the stage stays for a retry, and nothing is pending any more.
     EXPECT_EQ(view.model().step(), SetupFlowModel::Step::stage(QStringLiteral("homebrew")));
     EXPECT_FALSE(view.model().pendingInstall().has_value());
+
+    // A `brew` at a Homebrew location opens the gate, as it does for the prober,
+    // even when the profile was taken before it arrived (and whatever its mode).
+    fs->addFile(QStringLiteral("/opt/homebrew/bin/brew"), "#!/bin/sh\n", 0644);
+    view.model().setStep(SetupFlowModel::Step::stage(QStringLiteral("warp")));
+    control(&view, QStringLiteral("stage-action-brew:warp"));
+    EXPECT_EQ(view.findChild<QPushButton*>(QStringLiteral("install-homebrew-first")), nullptr);
 }

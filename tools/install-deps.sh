@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev zsh)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev qt6-httpserver-dev git jq)
+  packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev git jq)
 fi
 
 missing=()

@@ -53,7 +53,15 @@ public:
     /* 14 */ virtual Expected<FileAttributes, ServiceError> attributesOfItem(const QString& path) const = 0;
     /* 15 */ virtual Expected<Done, ServiceError> setPosixPermissions(int permissions,
                                                                       const QString& path) const = 0;
+    // Copies a file or a folder tree; a symbolic link is copied as a link,
+    // never followed. Fails when `to` exists.
     /* 16 */ virtual Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const = 0;
+    // Makes a new regular file at `path` holding `data`, with exactly
+    // `permissions` before the first byte is written. Fails with EEXIST when
+    // anything is at `path` already, a symbolic link included: nothing is
+    // followed or replaced. A failed creation leaves no file behind.
+    /* 17 */ virtual Expected<Done, ServiceError> createFile(const QByteArray& data, const QString& path,
+                                                            int permissions) const = 0;
 
     // Bytes available to the user on the volume holding `path`; absent when
     // it cannot be read.

@@ -17,11 +17,16 @@ namespace varnel {
 using HttpHeaders = std::vector<std::pair<QByteArray, QByteArray>>;
 
 struct HttpRequest {
+    // What data() keeps in memory unless a request says otherwise: API answers
+    // are small, and anything larger belongs in download().
+    static constexpr int64_t defaultMaxBodyBytes = 8 * 1024 * 1024;
+
     QUrl url;
     QByteArray method = "GET";
     HttpHeaders headers;
     QByteArray body;
     double timeoutSeconds = 60.0;
+    int64_t maxBodyBytes = defaultMaxBodyBytes;  // data() only; a larger answer fails with tooLarge
 };
 
 struct HttpResponse {
@@ -31,24 +36,28 @@ struct HttpResponse {
     QByteArray header(const QByteArray& name) const;
 };
 
-// The transport failures that callers tell apart (readiness classifies
+// The failures that callers tell apart (readiness classifies
 // cannotFindHost/cannotConnectToHost/notConnectedToInternet/networkConnectionLost
 // as "down" and anything else as a timeout).
 enum class HttpErrorKind {
-    cannotFindHost,
-    cannotConnectToHost,
-    notConnectedToInternet,
-    networkConnectionLost,
+    cannotFindHost,          // DNS
+    cannotConnectToHost,     // refused, unreachable host
+    notConnectedToInternet,  // no network at all
+    networkConnectionLost,   // the connection broke mid-exchange
     timedOut,
-    cancelled,
+    cancelled,               // a stop request
+    secureConnectionFailed,  // TLS handshake or certificate
+    insecureRedirect,        // a redirect that leaves https
+    tooLarge,                // more than HttpRequest::maxBodyBytes
+    httpStatus,              // download() of a 4xx/5xx answer; `code` holds the status
     badServerResponse,
     other,
 };
 
 struct HttpError {
     HttpErrorKind kind = HttpErrorKind::other;
-    QString message;
-    int code = 0;  // the transport's own code (curl's CURLcode)
+    QString message;  // names the cause and the server, for people to read
+    int code = 0;     // the transport's own code (curl's CURLcode), or the HTTP status for httpStatus
     QString localizedDescription() const { return message; }
 };
 
@@ -71,13 +80,18 @@ struct ThroughputSample {
 using DownloadProgress = std::function<void(int64_t received, int64_t total)>;
 
 // Network access. Blocking; call from worker threads. A stop request aborts
-// the transfer with HttpErrorKind::cancelled.
+// the transfer with HttpErrorKind::cancelled. Redirects are followed only to
+// https addresses.
 class HTTPFetching {
 public:
     virtual ~HTTPFetching() = default;
 
+    // The whole answer in memory, at most `request.maxBodyBytes` of it. An
+    // HTTP error status is an answer, not a failure.
     virtual Expected<HttpDataResult, HttpError> data(const HttpRequest& request, std::stop_token stop = {}) const = 0;
 
+    // The answer in a file, without a size limit. A 4xx or 5xx status is a
+    // failure (httpStatus) and leaves no file.
     virtual Expected<HttpDownloadResult, HttpError> download(const QUrl& url, const DownloadProgress& progress = {},
                                                              std::stop_token stop = {}) const = 0;
 

@@ -14,6 +14,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <string>
+
 namespace varnel {
 
 namespace {
@@ -297,24 +299,42 @@ Expected<Done, ServiceError> LiveFileSystem::setPosixPermissions(int permissions
 
 Expected<Done, ServiceError> LiveFileSystem::copyItem(const QString& from, const QString& to) const
 {
-    QFileInfo info(from);
-    if (!info.exists())
-        return failure(from, ENOENT);
-    struct stat st;
-    if (::lstat(native(to).constData(), &st) == 0)
+    // lstat throughout: a link is copied as the link it is, so a link to a
+    // folder outside the tree, or to a folder above it, is never walked into.
+    struct stat st, existing;
+    const QByteArray source = native(from), destination = native(to);
+    if (::lstat(source.constData(), &st) != 0)
+        return failure(from, errno);
+    if (::lstat(destination.constData(), &existing) == 0)
         return failure(to, EEXIST);
-    if (info.isDir()) {
-        if (!QDir().mkpath(to))
-            return failure(to, EACCES);
-        const QDir source(from);
-        for (const QString& name :
-             source.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-            auto copied = copyItem(source.filePath(name), QDir(to).filePath(name));
+
+    if (S_ISLNK(st.st_mode)) {
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        const ssize_t length = ::readlink(source.constData(), target.data(), target.size());
+        if (length < 0)
+            return failure(from, errno);
+        target.resize(static_cast<size_t>(length));
+        if (::symlink(target.c_str(), destination.constData()) != 0)
+            return failure(to, errno);
+        return Done{};
+    }
+    if (S_ISDIR(st.st_mode)) {
+        // Private until filled, then the source folder's own mode.
+        if (::mkdir(destination.constData(), 0700) != 0)
+            return failure(to, errno);
+        const QDir folder(from);
+        for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                    QDir::NoDotAndDotDot)) {
+            auto copied = copyItem(folder.filePath(name), QDir(to).filePath(name));
             if (!copied)
                 return copied;
         }
+        if (::chmod(destination.constData(), st.st_mode & 07777) != 0)
+            return failure(to, errno);
         return Done{};
     }
+    if (!S_ISREG(st.st_mode))
+        return failure(from, EINVAL);  // a pipe or a socket has no contents to copy
     // QFile::copy fills a private temporary file and gives it the source's
     // permissions before it takes the final name, so a copy of a 0600 file
     // is never readable by others, not even for a moment.
@@ -322,6 +342,31 @@ Expected<Done, ServiceError> LiveFileSystem::copyItem(const QString& from, const
     if (!file.copy(to))
         return Expected<Done, ServiceError>::failure(qtError(to, file.errorString()));
     return Done{};
+}
+
+Expected<Done, ServiceError> LiveFileSystem::createFile(const QByteArray& data, const QString& path,
+                                                        int permissions) const
+{
+    // O_EXCL with O_CREAT fails on any existing name, and never follows a
+    // link, not even a dangling one; O_NOFOLLOW says so once more.
+    const QByteArray p = native(path);
+    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return failure(path, errno);
+    int err = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 ? 0 : errno;
+    for (qsizetype done = 0; err == 0 && done < data.size();) {
+        const ssize_t n = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        if (n >= 0)
+            done += n;
+        else if (errno != EINTR)
+            err = errno;
+    }
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0)
+        return Done{};
+    ::unlink(p.constData());
+    return failure(path, err);
 }
 
 Expected<Done, ServiceError> LiveFileSystem::checkWritable(const QString& path) const

@@ -31,6 +31,8 @@ public:
     Expected<FileAttributes, ServiceError> attributesOfItem(const QString& path) const override;
     Expected<Done, ServiceError> setPosixPermissions(int permissions, const QString& path) const override;
     Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const override;
+    Expected<Done, ServiceError> createFile(const QByteArray& data, const QString& path,
+                                            int permissions) const override;
     Expected<Done, ServiceError> checkWritable(const QString& path) const override;
     std::optional<qint64> availableCapacity(const QString& path) const override;
 

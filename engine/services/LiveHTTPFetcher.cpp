@@ -148,43 +148,38 @@ PerformResult perform(CURL* easy, const std::stop_token& stop)
 
 // ---- errors -------------------------------------------------------------------
 
-HttpError errorFor(CURLcode code, CURL* easy, const char* detail)
+// How a server is named in messages: host and, when not the default, port.
+QString serverOf(const QUrl& url)
 {
-    const QString curlText = QString::fromUtf8(detail && *detail ? detail : curl_easy_strerror(code));
-    auto make = [&](HttpErrorKind kind, const char* text) {
-        return HttpError{kind, QString::fromUtf8(text), static_cast<int>(code)};
-    };
+    return url.port() > 0 ? QStringLiteral("%1:%2").arg(url.host()).arg(url.port()) : url.host();
+}
+
+// An address as messages show it: without credentials or query, which may hold secrets.
+QString shownAddress(const QUrl& url)
+{
+    return url.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);
+}
+
+bool isTlsFailure(CURLcode code)
+{
     switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return make(HttpErrorKind::cannotFindHost, "A server with the specified hostname could not be found.");
-    case CURLE_COULDNT_CONNECT: {
-        long osError = 0;
-        curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
-        if (osError == ENETUNREACH || osError == ENETDOWN)
-            return make(HttpErrorKind::notConnectedToInternet, "The Internet connection appears to be offline.");
-        return make(HttpErrorKind::cannotConnectToHost, "Could not connect to the server.");
-    }
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_GOT_NOTHING:
-        return make(HttpErrorKind::networkConnectionLost, "The network connection was lost.");
-    case CURLE_OPERATION_TIMEDOUT:
-        return make(HttpErrorKind::timedOut, "The request timed out.");
-    case CURLE_ABORTED_BY_CALLBACK:
-        return make(HttpErrorKind::cancelled, "cancelled");
-    case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_BAD_CONTENT_ENCODING:
-    case CURLE_HTTP2:
-    case CURLE_HTTP2_STREAM:
-    case CURLE_TOO_MANY_REDIRECTS:
-    case CURLE_RANGE_ERROR:
-        return HttpError{HttpErrorKind::badServerResponse,
-                         QStringLiteral("The server returned an invalid response (%1).").arg(curlText),
-                         static_cast<int>(code)};
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return true;
     default:
-        return HttpError{HttpErrorKind::other, curlText, static_cast<int>(code)};
+        return false;
     }
 }
 
@@ -205,12 +200,15 @@ public:
         curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
         curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 10L);
+        // A redirect may only lead to https: an answer that starts out secure
+        // must not be finished in the clear. (curl refuses any other target
+        // with CURLE_UNSUPPORTED_PROTOCOL after the redirect was counted.)
 #if LIBCURL_VERSION_NUM >= 0x075500
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "https");
 #else
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
-        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+        curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTPS));
 #endif
         curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Varnel/" VARNEL_VERSION);
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
@@ -234,9 +232,12 @@ public:
 
     void setURL(const QUrl& url)
     {
+        address_ = url;
         url_ = url.toEncoded();
         curl_easy_setopt(easy_, CURLOPT_URL, url_.constData());
     }
+
+    const QUrl& address() const { return address_; }
 
     void setRequest(const HttpRequest& request)
     {
@@ -264,7 +265,85 @@ public:
 
     PerformResult run(const std::stop_token& stop) { return perform(easy_, stop); }
 
-    HttpError error(CURLcode code) const { return errorFor(code, easy_, errorBuffer_); }
+    // Why the transfer failed, in words that name the cause and the server.
+    HttpError error(CURLcode code) const
+    {
+        const QString server = serverOf(address_);
+        const QString detail = QString::fromUtf8(errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(code));
+        auto make = [&](HttpErrorKind kind, const QString& text) {
+            return HttpError{kind, text, static_cast<int>(code)};
+        };
+        switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return make(HttpErrorKind::cannotFindHost,
+                        QStringLiteral("A server with the specified hostname could not be found "
+                                       "(no DNS answer for %1).").arg(server));
+        case CURLE_COULDNT_CONNECT: {
+            long osError = 0;
+            curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osError);
+            if (osError == ENETUNREACH || osError == ENETDOWN)
+                return make(HttpErrorKind::notConnectedToInternet,
+                            QStringLiteral("The Internet connection appears to be offline (%1 is unreachable).")
+                                .arg(server));
+            const QString reason = osError != 0 ? QString::fromLocal8Bit(std::strerror(static_cast<int>(osError)))
+                                                : detail;
+            return make(HttpErrorKind::cannotConnectToHost,
+                        QStringLiteral("Could not connect to the server %1 (%2).").arg(server, reason));
+        }
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_GOT_NOTHING:
+            return make(HttpErrorKind::networkConnectionLost,
+                        QStringLiteral("The network connection to %1 was lost (%2).").arg(server, detail));
+        case CURLE_OPERATION_TIMEDOUT:
+            return make(HttpErrorKind::timedOut,
+                        QStringLiteral("The request to %1 timed out (%2).").arg(server, detail));
+        case CURLE_ABORTED_BY_CALLBACK:
+            return make(HttpErrorKind::cancelled, QStringLiteral("The request to %1 was cancelled.").arg(server));
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            if (redirectCount() > 0) {
+                const char* target = nullptr;
+                curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &target);
+                return make(HttpErrorKind::insecureRedirect,
+                            QStringLiteral("%1 redirected to %2, which is not an https address; the redirect "
+                                           "was not followed.")
+                                .arg(server, shownAddress(QUrl(QString::fromUtf8(target ? target : "")))));
+            }
+            break;
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_BAD_CONTENT_ENCODING:
+        case CURLE_HTTP2:
+        case CURLE_HTTP2_STREAM:
+        case CURLE_TOO_MANY_REDIRECTS:
+        case CURLE_RANGE_ERROR:
+            return make(HttpErrorKind::badServerResponse,
+                        QStringLiteral("The server %1 returned an invalid response (%2).").arg(server, detail));
+        default:
+            if (isTlsFailure(code))
+                return make(HttpErrorKind::secureConnectionFailed,
+                            QStringLiteral("A secure connection to %1 could not be made (%2).").arg(server, detail));
+            break;
+        }
+        return make(HttpErrorKind::other, QStringLiteral("The request to %1 failed (%2).").arg(server, detail));
+    }
+
+    HttpError tooLarge(int64_t limit) const
+    {
+        return HttpError{HttpErrorKind::tooLarge,
+                         QStringLiteral("The answer from %1 is larger than the %2 bytes this request accepts.")
+                             .arg(serverOf(address_))
+                             .arg(limit),
+                         static_cast<int>(CURLE_FILESIZE_EXCEEDED)};
+    }
+
+    long redirectCount() const
+    {
+        long count = 0;
+        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_COUNT, &count);
+        return count;
+    }
 
     HttpResponse response() const
     {
@@ -303,6 +382,7 @@ private:
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
     char errorBuffer_[CURL_ERROR_SIZE];
+    QUrl address_;
     QByteArray url_;
     QByteArray method_;
     QByteArray body_;  // curl reads POSTFIELDS in place, so it lives as long as the transfer
@@ -317,12 +397,23 @@ Expected<T, HttpError> failure(HttpErrorKind kind, const QString& message)
 
 // ---- callbacks -------------------------------------------------------------------
 
-size_t appendToBuffer(char* data, size_t size, size_t count, void* context)
-{
-    auto* buffer = static_cast<QByteArray*>(context);
-    buffer->append(data, static_cast<qsizetype>(size * count));
-    return size * count;
-}
+struct BodyBuffer {
+    QByteArray* bytes = nullptr;
+    int64_t limit = 0;
+    bool overflowed = false;
+
+    static size_t append(char* data, size_t size, size_t count, void* context)
+    {
+        auto* self = static_cast<BodyBuffer*>(context);
+        const auto length = static_cast<int64_t>(size * count);
+        if (self->bytes->size() + length > self->limit) {
+            self->overflowed = true;
+            return 0;  // curl ends the transfer with CURLE_WRITE_ERROR
+        }
+        self->bytes->append(data, static_cast<qsizetype>(length));
+        return size * count;
+    }
+};
 
 struct FileSink {
     int fd = -1;
@@ -406,15 +497,22 @@ Expected<HttpDataResult, HttpError> LiveHTTPFetcher::data(const HttpRequest& req
         curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, milliseconds(request.timeoutSeconds));
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
 
+    // The limit counts the bytes as they arrive (after decompression), so a
+    // server that announces no length, or a false one, is held to it too.
     HttpDataResult result;
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &appendToBuffer);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &result.body);
+    BodyBuffer buffer{&result.body, std::max<int64_t>(request.maxBodyBytes, 0), false};
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(buffer.limit));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &BodyBuffer::append);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &buffer);
 
     const PerformResult outcome = transfer.run(stop);
+    using Result = Expected<HttpDataResult, HttpError>;
     if (outcome.cancelled)
-        return Expected<HttpDataResult, HttpError>::failure(transfer.error(CURLE_ABORTED_BY_CALLBACK));
+        return Result::failure(transfer.error(CURLE_ABORTED_BY_CALLBACK));
+    if (buffer.overflowed || outcome.code == CURLE_FILESIZE_EXCEEDED)
+        return Result::failure(transfer.tooLarge(buffer.limit));
     if (outcome.code != CURLE_OK)
-        return Expected<HttpDataResult, HttpError>::failure(transfer.error(outcome.code));
+        return Result::failure(transfer.error(outcome.code));
     result.response = transfer.response();
     return result;
 }
@@ -471,13 +569,21 @@ Expected<HttpDownloadResult, HttpError> LiveHTTPFetcher::download(const QUrl& ur
         return discard(transfer.error(outcome.code));
     if (!closed)
         return discard(HttpError{HttpErrorKind::other, QStringLiteral("Could not write the download."), 0});
+    const HttpResponse response = transfer.response();
+    if (response.statusCode >= 400)
+        return discard(HttpError{HttpErrorKind::httpStatus,
+                                 QStringLiteral("The server %1 answered HTTP %2 for %3.")
+                                     .arg(serverOf(url))
+                                     .arg(response.statusCode)
+                                     .arg(shownAddress(url)),
+                                 response.statusCode});
 
     if (progress) {
         curl_off_t total = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
         reporter.report(sink.written, total);
     }
-    return HttpDownloadResult{filePath, transfer.response()};
+    return HttpDownloadResult{filePath, response};
 }
 
 Expected<ThroughputSample, HttpError> LiveHTTPFetcher::sampleThroughput(const HttpRequest& request, int64_t maxBytes,

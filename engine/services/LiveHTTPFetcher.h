@@ -6,7 +6,9 @@ namespace varnel {
 
 // HTTPFetching over libcurl. Every call runs one blocking transfer on the
 // calling thread; a stop request wakes the transfer at once and ends it with
-// HttpErrorKind::cancelled. Redirects are followed (http and https only).
+// HttpErrorKind::cancelled. Requests go to http or https addresses; redirects
+// are followed only to https ones. Every failure's message names its cause
+// (DNS, refused, timeout, TLS, status, size, redirect) and the server.
 //
 // Time limits:
 //   data()             `timeoutSeconds` bounds the whole exchange.

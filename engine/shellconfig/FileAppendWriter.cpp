@@ -1,6 +1,5 @@
 #include "engine/shellconfig/FileAppendWriter.h"
 
-#include "engine/config/ProductConfig.h"
 #include "engine/shellconfig/ShellFileTarget.h"
 
 #include <QLocale>
@@ -28,17 +27,12 @@ QString separatorAfter(const QString& contents)
 QString blockText(const QStringList& lines) { return lines.join(u'\n') + u'\n'; }
 }  // namespace
 
-QString FileAppendWriter::heading(const QString& title)
-{
-    return heading(title, *ProductConfig::current(), QDate::currentDate());
-}
-
-QString FileAppendWriter::heading(const QString& title, const ProductConfig& product, QDate today)
+QString ShellMarker::heading(const QString& title, QDate today) const
 {
     QString text = QStringLiteral("# ");
-    if (product.datedShellMarker)
+    if (dated)
         text += QLocale::c().toString(today, QStringLiteral("yyyy-MM-dd")) + u' ';
-    return text + product.shellConfigMarker + QStringLiteral(" \u2014 ") + title;
+    return text + name + QStringLiteral(" \u2014 ") + title;
 }
 
 DiffPreview FileAppendWriter::previewOf(const QString& currentText, bool exists, QStringList linesAdded,
@@ -63,7 +57,7 @@ DiffPreview FileAppendWriter::previewOf(const QString& currentText, bool exists,
 DiffPreview FileAppendWriter::preview(const QStringList& lines, const QString& title,
                                       const PresenceTest& presence) const
 {
-    QStringList block{heading(title)};
+    QStringList block{marker_.heading(title)};
     block += lines;
     // A file that cannot be read (a named pipe, a folder) shows as empty
     // here; apply() refuses it with a message that says why.
@@ -144,20 +138,14 @@ Expected<Done, WriteError> FileAppendWriter::backUp(const ShellFileTarget& curre
         if (auto removed = fs_->removeItem(backupPath); !removed)
             return Result::failure(WriteError::backupFailed(removed.error()));
     }
-    // The backup holds exactly the bytes the new file is built from, with the
-    // file's own permissions, so bytes that are not UTF-8 survive. It gets
-    // those permissions while still empty: a private file's copy is never
-    // readable by others, not even for a moment. (The original is untouched
-    // until the backup is complete.)
-    const auto failed = [](const ServiceError& e) { return Result::failure(WriteError::backupFailed(e)); };
-    if (auto created = fs_->writeData(QByteArray(), backupPath, false); !created)
-        return failed(created.error());
-    if (current.exists()) {
-        if (auto kept = fs_->setPosixPermissions(current.posixPermissions, backupPath); !kept)
-            return failed(kept.error());
-    }
-    if (auto written = fs_->writeData(current.bytes, backupPath, false); !written)
-        return failed(written.error());
+    // The backup holds exactly the bytes the new file is built from (bytes
+    // that are not UTF-8 survive) and the file's own permissions from its
+    // first moment, so a private file's copy is never readable by others. It
+    // is created where nothing is: a link planted at the name after the old
+    // backup went is refused, not written through.
+    const int permissions = current.exists() ? current.posixPermissions : 0600;
+    if (auto created = fs_->createFile(current.bytes, backupPath, permissions); !created)
+        return Result::failure(WriteError::backupFailed(created.error()));
     return Done{};
 }
 

@@ -12,7 +12,16 @@
 
 namespace varnel {
 
-struct ProductConfig;
+// Who appended a block. Every block opens with one comment line naming the
+// product (and, for some products, the day), so whoever reads the file later
+// knows where the block came from.
+struct ShellMarker {
+    QString name;        // the product's marker ("Varnel")
+    bool dated = false;  // today's date goes before the name
+
+    // "# [yyyy-MM-dd ]<name> — <title>"
+    QString heading(const QString& title, QDate today = QDate::currentDate()) const;
+};
 
 // Every change to a user's shell file goes through here: one commented block
 // appended at the end, after the old file was backed up to <file>.bak, and
@@ -27,7 +36,10 @@ public:
     using DiffPreview = varnel::DiffPreview;
     using WriteError = varnel::WriteError;
 
-    FileAppendWriter(QString target, const FileSystemOperating& fs) : target_(std::move(target)), fs_(&fs) {}
+    FileAppendWriter(QString target, const FileSystemOperating& fs, ShellMarker marker)
+        : target_(std::move(target)), fs_(&fs), marker_(std::move(marker))
+    {
+    }
 
     const QString& target() const { return target_; }
     QString backupPath() const { return target_ + QStringLiteral(".bak"); }
@@ -54,13 +66,11 @@ public:
     // when the file already has content (and leaves it alone).
     Expected<bool, WriteError> writeFirstLineIfBlank(const QString& line) const;
 
-    // "# [yyyy-MM-dd ]<marker> — <title>", from the active product.
-    static QString heading(const QString& title);
-    static QString heading(const QString& title, const ProductConfig& product, QDate today);
+    // How often apply() starts over on a file that keeps changing under it
+    // before it gives up with writeFailed.
+    static constexpr int kAttempts = 3;
 
 private:
-    // How often a file that keeps changing under us is tried again.
-    static constexpr int kAttempts = 3;
 
     DiffPreview previewOf(const QString& currentText, bool exists, QStringList linesAdded,
                           const PresenceTest& presence) const;
@@ -68,6 +78,7 @@ private:
 
     QString target_;
     const FileSystemOperating* fs_;
+    ShellMarker marker_;
 };
 
 }  // namespace varnel

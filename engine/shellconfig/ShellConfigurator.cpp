@@ -37,9 +37,11 @@ struct ToolAppend {
     QString failurePrefix;
 };
 
-QString runAppend(const FileSystemOperating& fs, const ToolAppend& row)
+QString homePath(const FileSystemOperating& fs, const QString& name) { return QDir(fs.homeDirectory()).filePath(name); }
+
+QString runAppend(const FileSystemOperating& fs, const ShellMarker& marker, const ToolAppend& row)
 {
-    const FileAppendWriter writer(QDir(fs.homeDirectory()).filePath(row.fileName), fs);
+    const FileAppendWriter writer(homePath(fs, row.fileName), fs, marker);
     auto result = writer.append(QStringList{row.line}, row.title, PresenceTest::anywhere(row.needle));
     if (!result)
         return row.failurePrefix + result.error().localizedDescription();
@@ -49,12 +51,10 @@ QString runAppend(const FileSystemOperating& fs, const ToolAppend& row)
 }
 }  // namespace
 
-QString ShellConfigurator::homePath(const QString& name) const { return QDir(fs_.homeDirectory()).filePath(name); }
-
-bool ShellConfigurator::isConfigured() const
+bool ShellConfigurator::isConfigured(const FileSystemOperating& fs)
 {
-    auto hasSetting = [this](const QString& name, const QString& needle) {
-        const ShellFileTarget file = ShellFileTarget::inspect(fs_, homePath(name), false);
+    auto hasSetting = [&fs](const QString& name, const QString& needle) {
+        const ShellFileTarget file = ShellFileTarget::inspect(fs, homePath(fs, name), false);
         return file.state == ShellFileTarget::State::regular
                && PresenceTest::inNonCommentLine(needle).isSatisfiedBy(file.text());
     };
@@ -62,7 +62,7 @@ bool ShellConfigurator::isConfigured() const
     // repository counts, and so it does for configureShell().
     return hasSetting(QStringLiteral(".zprofile"), QStringLiteral("typeset -U path PATH"))
            && hasSetting(QStringLiteral(".zshrc"), QStringLiteral("source \"$HOME/.env\""))
-           && fs_.attributesOfItem(homePath(QStringLiteral(".env"))).hasValue();
+           && fs.attributesOfItem(homePath(fs, QStringLiteral(".env"))).hasValue();
 }
 
 ShellConfigurator::Outcome ShellConfigurator::configureShell() const
@@ -88,7 +88,7 @@ ShellConfigurator::Outcome ShellConfigurator::configureShell() const
     };
 
     for (const ShellFile& file : files) {
-        const FileAppendWriter writer(homePath(file.name), fs_);
+        const FileAppendWriter writer(homePath(fs_, file.name), fs_, marker_);
         // The header only ever goes into a blank file, so it needs no backup;
         // if it cannot be written the append below says why.
         (void)writer.writeFirstLineIfBlank(file.header);
@@ -105,26 +105,16 @@ ShellConfigurator::Outcome ShellConfigurator::configureShell() const
         }
     }
 
-    const QString envPath = homePath(QStringLiteral(".env"));
+    const QString envPath = homePath(fs_, QStringLiteral(".env"));
     if (fs_.attributesOfItem(envPath)) {
         outcome.messages << s(u"~/.env already exists \u2014 leaving it untouched (add keys there yourself).");
+    } else if (auto created = fs_.createFile(envFileContents.toUtf8(), envPath, 0600); !created) {
+        // Nothing is left behind: an empty ~/.env would pass for a finished set-up next time.
+        outcome.messages << QStringLiteral("Couldn't create ~/.env: ") + created.error().localizedDescription();
+        outcome.succeeded = false;
     } else {
-        // Private before it holds anything: created empty, made 600, then filled.
-        auto written = fs_.writeData(QByteArray(), envPath, false);
-        if (written) {
-            written = fs_.setPosixPermissions(0600, envPath);
-            if (!written)
-                (void)fs_.removeItem(envPath);  // never leave a readable ~/.env behind for keys
-        }
-        if (written)
-            written = fs_.writeText(envFileContents, envPath, false);
-        if (written) {
-            outcome.messages << s(u"Created ~/.env (permissions 600) with commented placeholders \u2014 add your "
-                                  u"API keys there.");
-        } else {
-            outcome.messages << QStringLiteral("Couldn't create ~/.env: ") + written.error().localizedDescription();
-            outcome.succeeded = false;
-        }
+        outcome.messages << s(u"Created ~/.env (permissions 600) with commented placeholders \u2014 add your "
+                              u"API keys there.");
     }
 
     if (outcome.succeeded)
@@ -135,7 +125,7 @@ ShellConfigurator::Outcome ShellConfigurator::configureShell() const
 
 QString ShellConfigurator::configureUvPath() const
 {
-    return runAppend(fs_, {QStringLiteral(".zprofile"), QStringLiteral("uv PATH"),
+    return runAppend(fs_, marker_, {QStringLiteral(".zprofile"), QStringLiteral("uv PATH"),
                       QStringLiteral("export PATH=\"$HOME/.local/bin:$PATH\""), QStringLiteral("HOME/.local/bin"),
                       QStringLiteral("uv on PATH (~/.zprofile)"),
                       QStringLiteral("Configured uv on PATH (~/.zprofile)."),
@@ -145,7 +135,7 @@ QString ShellConfigurator::configureUvPath() const
 QStringList ShellConfigurator::configureMise() const
 {
     const QString login = runAppend(
-        fs_, {QStringLiteral(".zprofile"), QStringLiteral("mise (login shims)"),
+        fs_, marker_, {QStringLiteral(".zprofile"), QStringLiteral("mise (login shims)"),
          QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh --shims)\""),
          QStringLiteral("mise activate zsh --shims"), QStringLiteral("mise shims (~/.zprofile)"),
          QStringLiteral("Configured mise shims (~/.zprofile)."),
@@ -153,7 +143,7 @@ QStringList ShellConfigurator::configureMise() const
     // The needle ends with ")" so that the shims line, which goes on with
     // " --shims", does not pass for the interactive activation.
     const QString interactive = runAppend(
-        fs_, {QStringLiteral(".zshrc"), QStringLiteral("mise (interactive)"),
+        fs_, marker_, {QStringLiteral(".zshrc"), QStringLiteral("mise (interactive)"),
          QStringLiteral("command -v mise >/dev/null 2>&1 && eval \"$(mise activate zsh)\""),
          QStringLiteral("mise activate zsh)"), QStringLiteral("mise activate (~/.zshrc)"),
          QStringLiteral("Configured mise activate (~/.zshrc)."),
@@ -163,7 +153,7 @@ QStringList ShellConfigurator::configureMise() const
 
 QString ShellConfigurator::configureCargoPath() const
 {
-    return runAppend(fs_, {QStringLiteral(".zprofile"), QStringLiteral("rustup PATH"),
+    return runAppend(fs_, marker_, {QStringLiteral(".zprofile"), QStringLiteral("rustup PATH"),
                       QStringLiteral("export PATH=\"$HOME/.cargo/bin:$PATH\""), QStringLiteral("HOME/.cargo/bin"),
                       QStringLiteral("Rust (cargo) on PATH (~/.zprofile)"),
                       QStringLiteral("Configured Rust (cargo) on PATH (~/.zprofile)."),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/services/FileSystemOperating.h"
+#include "engine/shellconfig/FileAppendWriter.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,11 +21,12 @@ public:
         bool succeeded = true;
     };
 
-    explicit ShellConfigurator(const FileSystemOperating& fs) : fs_(fs) {}
+    // `marker` heads every block written (see ShellMarker).
+    ShellConfigurator(const FileSystemOperating& fs, ShellMarker marker) : fs_(fs), marker_(std::move(marker)) {}
 
     // Whether the shell files already carry the set-up. Stricter than the
     // appends: a setting that only sits in a comment does not count here.
-    bool isConfigured() const;
+    static bool isConfigured(const FileSystemOperating& fs);
 
     Outcome configureShell() const;
     QString configureUvPath() const;
@@ -32,9 +34,8 @@ public:
     QString configureCargoPath() const;
 
 private:
-    QString homePath(const QString& name) const;
-
     const FileSystemOperating& fs_;
+    ShellMarker marker_;
 };
 
 }  // namespace varnel

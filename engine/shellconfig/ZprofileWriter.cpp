@@ -4,8 +4,8 @@
 
 namespace varnel {
 
-ZprofileWriter::ZprofileWriter(const FileSystemOperating& fs)
-    : writer_(QDir(fs.homeDirectory()).filePath(QStringLiteral(".zprofile")), fs)
+ZprofileWriter::ZprofileWriter(const FileSystemOperating& fs, ShellMarker marker)
+    : writer_(QDir(fs.homeDirectory()).filePath(QStringLiteral(".zprofile")), fs, std::move(marker))
 {
 }
 

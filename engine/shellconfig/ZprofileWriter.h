@@ -7,7 +7,7 @@ namespace varnel {
 // The Java block of ~/.zprofile, previewed for the user before it is written.
 class ZprofileWriter {
 public:
-    explicit ZprofileWriter(const FileSystemOperating& fs);
+    ZprofileWriter(const FileSystemOperating& fs, ShellMarker marker);
 
     const FileAppendWriter& writer() const { return writer_; }
 

@@ -19,7 +19,7 @@ SetupProbeBundle HomebrewProber::probe(const ProcessRunning& process, const File
     auto [which, version, configured] =
         concurrently([&] { return loginShell("/usr/bin/which -a brew"); },
                      [&] { return loginShell("brew --version 2>&1"); },
-                     [&] { return ShellConfigurator(fs).isConfigured(); });
+                     [&] { return ShellConfigurator::isConfigured(fs); });
 
     SetupProbeBundle bundle;
     if (which && which->exitCode == 0)

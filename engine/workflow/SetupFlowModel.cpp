@@ -399,7 +399,7 @@ void SetupFlowModel::buildOutcomeAudit()
             }
             if (auto brew = succeeds(QStringLiteral("brew --version 2>&1")))
                 foundation << HomebrewVerifier::verifiedItem(*brew);
-            if (ShellConfigurator(*services.fs).isConfigured())
+            if (ShellConfigurator::isConfigured(*services.fs))
                 foundation << QStringLiteral("Shell configuration in place");
             add("Foundation", foundation);
 

@@ -1,16 +1,13 @@
 #include "engine/services/LiveHTTPFetcher.h"
 #include "support/LocalHttpServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -20,30 +17,6 @@ using varnel::testing::LocalHttpServer;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A port on 127.0.0.1 that is bound but not listening: connecting is refused
-// for as long as the object lives.
-class RefusingPort {
-public:
-    RefusingPort()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-    }
-    ~RefusingPort() { ::close(fd_); }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port_)); }
-
-private:
-    int fd_ = -1;
-    quint16 port_ = 0;
-};
-
 HttpRequest get(const QUrl& url, double timeout = 10.0)
 {
     HttpRequest request;
@@ -52,14 +25,20 @@ HttpRequest get(const QUrl& url, double timeout = 10.0)
     return request;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
+// An address on 127.0.0.1 where nothing listens any more.
+QUrl refusingUrl()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    LocalHttpServer gone;
+    return gone.url();
 }
 
+QStringList downloadsLeftBehind()
+{
+    return QDir::temp().entryList({QStringLiteral("varnel-download-*")}, QDir::Files);
+}
 }  // namespace
 
-TEST(HttpFetcher, DataSendsMethodHeadersAndBodyAndReturnsStatusHeadersAndBody)
+TEST(HttpFetcher, DataSendsTheRequestAsGivenAndReusesTheConnection)
 {
     LocalHttpServer server;
     ASSERT_TRUE(server.isListening());
@@ -71,41 +50,89 @@ TEST(HttpFetcher, DataSendsMethodHeadersAndBodyAndReturnsStatusHeadersAndBody)
     request.method = "POST";
     request.headers = {{"Content-Type", "application/json"}, {"Authorization", "Bearer key"}};
     request.body = "[{\"a\":1}]";
-
     LiveHTTPFetcher fetcher;
     auto result = fetcher.data(request);
     ASSERT_TRUE(result) << result.error().message.toStdString();
     EXPECT_EQ(result->response.statusCode, 201);
     EXPECT_EQ(result->response.header("x-request-id"), "abc-123");
-    EXPECT_EQ(result->response.header("CONTENT-TYPE"), "application/json");
     EXPECT_EQ(result->body, "{\"ok\":true}");
-
-    ASSERT_EQ(server.requestCount(), 1u);
     const auto seen = server.requests().front();
-    EXPECT_EQ(seen.method, "POST");
-    EXPECT_EQ(seen.target, "/api/items?x=1");
+    EXPECT_EQ(seen.method + ' ' + seen.target + ' ' + seen.body, "POST /api/items?x=1 [{\"a\":1}]");
     EXPECT_EQ(seen.header("Authorization"), "Bearer key");
-    EXPECT_EQ(seen.header("Content-Type"), "application/json");
     EXPECT_TRUE(seen.header("Expect").isEmpty());
-    EXPECT_EQ(seen.body, "[{\"a\":1}]");
 
-    // An HTTP error status is an answer, not a transport failure; other methods pass through.
+    // An HTTP error status is an answer, not a transport failure.
     HttpRequest remove = get(server.url("/missing"));
     remove.method = "DELETE";
     auto missing = fetcher.data(remove);
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->response.statusCode, 404);
     EXPECT_EQ(server.requests().back().method, "DELETE");
-
-    // Consecutive requests from one thread share the connection.
-    EXPECT_EQ(server.connectionCount(), 1);
+    EXPECT_EQ(server.connectionCount(), 1) << "consecutive requests from one thread share the connection";
 }
 
-TEST(HttpFetcher, DownloadWritesAPrivateTemporaryFileAndReportsGrowingProgress)
+TEST(HttpFetcher, DataKeepsNoMoreThanItsLimitEvenWhenTheBodyIsCompressed)
+{
+    LocalHttpServer server;
+    server.route("/big", LocalHttpServer::Response::generated(64 * 1024));
+    // 1 MB of zeros as a deflate stream of about a kilobyte: only the
+    // decompressed size shows that it is too large.
+    LocalHttpServer::Response bomb = LocalHttpServer::Response::text(200, qCompress(QByteArray(1 << 20, '\0')).mid(4));
+    bomb.headers.emplace_back("Content-Encoding", "deflate");
+    server.route("/bomb", bomb);
+    LiveHTTPFetcher fetcher;
+
+    HttpRequest request = get(server.url("/big"));
+    request.maxBodyBytes = 64 * 1024;
+    ASSERT_TRUE(fetcher.data(request));
+    for (const char* path : {"/big", "/bomb"}) {
+        request.url = server.url(path);
+        request.maxBodyBytes = 64 * 1024 - 1;
+        auto refused = fetcher.data(request);
+        ASSERT_FALSE(refused) << path;
+        EXPECT_EQ(refused.error().kind, HttpErrorKind::tooLarge);
+        EXPECT_TRUE(refused.error().message.contains("larger than the 65535 bytes")) << refused.error().message.toStdString();
+    }
+}
+
+TEST(HttpFetcher, RedirectsAreFollowedOnlyToHttps)
+{
+    LocalHttpServer server;
+    // curl applies the redirect rule to every redirect whatever the scheme
+    // it starts from, so a plain http server shows what an https one would.
+    server.route("/to-http", LocalHttpServer::Response::redirect(server.url("/landed?token=secret")));
+    QUrl secure = server.url("/landed");
+    secure.setScheme(QStringLiteral("https"));
+    server.route("/to-https", LocalHttpServer::Response::redirect(secure));
+    server.route("/landed", LocalHttpServer::Response::text(200, "plain"));
+    LiveHTTPFetcher fetcher;
+
+    auto refused = fetcher.data(get(server.url("/to-http")));
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().kind, HttpErrorKind::insecureRedirect);
+    const QString message = refused.error().message;
+    EXPECT_TRUE(message.contains(server.url("/landed").toString())) << message.toStdString();
+    EXPECT_FALSE(message.contains("secret")) << "queries may hold secrets";
+    EXPECT_EQ(fetcher.download(server.url("/to-http")).error().kind, HttpErrorKind::insecureRedirect);
+
+    // An https target is followed: here it meets a server that speaks no
+    // TLS, and the failure says so.
+    auto followed = fetcher.data(get(server.url("/to-https")));
+    ASSERT_FALSE(followed);
+    EXPECT_EQ(followed.error().kind, HttpErrorKind::secureConnectionFailed);
+    EXPECT_TRUE(followed.error().message.startsWith("A secure connection to 127.0.0.1:"))
+        << followed.error().message.toStdString();
+
+    for (const auto& request : server.requests())
+        EXPECT_NE(request.target, "/landed?token=secret") << "the http target was requested";
+}
+
+TEST(HttpFetcher, DownloadWritesAPrivateFileReportsProgressAndLeavesNothingOnFailure)
 {
     LocalHttpServer server;
     constexpr int64_t size = 300 * 1024;
     server.route("/pkg", LocalHttpServer::Response::generated(size, 16 * 1024, 2ms));
+    const QStringList before = downloadsLeftBehind();
 
     std::vector<std::pair<int64_t, int64_t>> reports;
     LiveHTTPFetcher fetcher;
@@ -113,30 +140,31 @@ TEST(HttpFetcher, DownloadWritesAPrivateTemporaryFileAndReportsGrowingProgress)
         reports.emplace_back(received, total);
     });
     ASSERT_TRUE(result) << result.error().message.toStdString();
-    EXPECT_EQ(result->response.statusCode, 200);
     EXPECT_EQ(QFileInfo(result->filePath).size(), size);
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(result->filePath).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600);
     EXPECT_TRUE(QFile::remove(result->filePath));
-
-    ASSERT_GE(reports.size(), 2u) << "a chunked body reports along the way";
+    ASSERT_GE(reports.size(), 2u) << "a slow body reports along the way";
     for (size_t i = 1; i < reports.size(); ++i)
         EXPECT_GT(reports[i].first, reports[i - 1].first);
-    EXPECT_EQ(reports.back().first, size);
-    EXPECT_EQ(reports.back().second, size);
+    EXPECT_EQ(reports.back(), std::make_pair(size, size));
 
-    // A failed download leaves no file behind.
-    RefusingPort refusing;
-    auto refused = fetcher.download(refusing.url());
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.error().kind, HttpErrorKind::cannotConnectToHost);
+    auto missing = fetcher.download(server.url("/missing"));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().kind, HttpErrorKind::httpStatus);
+    EXPECT_EQ(missing.error().code, 404);
+    EXPECT_TRUE(missing.error().message.contains("HTTP 404")) << missing.error().message.toStdString();
+    EXPECT_EQ(fetcher.download(refusingUrl()).error().kind, HttpErrorKind::cannotConnectToHost);
+    EXPECT_EQ(downloadsLeftBehind(), before);
 }
 
-TEST(HttpFetcher, ThroughputSampleStopsAtMaxBytesWithoutKeepingTheBody)
+TEST(HttpFetcher, ThroughputSampleStopsAtMaxBytesOrMaxDuration)
 {
     LocalHttpServer server;
     server.route("/big", LocalHttpServer::Response::generated(20 * 1024 * 1024));
+    server.route("/silent", LocalHttpServer::Response::silence());
+    server.route("/trickle", LocalHttpServer::Response::generated(1'000'000, 1000, 50ms));
     LiveHTTPFetcher fetcher;
 
     HttpRequest request = get(server.url("/big"), 10.0);
@@ -144,50 +172,27 @@ TEST(HttpFetcher, ThroughputSampleStopsAtMaxBytesWithoutKeepingTheBody)
     auto sample = fetcher.sampleThroughput(request, 100'000, 10.0);
     ASSERT_TRUE(sample) << sample.error().message.toStdString();
     EXPECT_EQ(sample->bytesReceived, 100'000);
-    EXPECT_GE(sample->elapsedSeconds, 0.0001);
-    EXPECT_LT(sample->elapsedSeconds, 10.0);
     EXPECT_EQ(server.requests().front().header("Range"), "bytes=0-99999");
 
-    // A body shorter than the limit is counted to its end.
-    server.route("/small", LocalHttpServer::Response::text(200, QByteArray(1234, 'y')));
-    auto small = fetcher.sampleThroughput(get(server.url("/small")), 100'000, 10.0);
-    ASSERT_TRUE(small);
-    EXPECT_EQ(small->bytesReceived, 1234);
-
-    // A duration that cannot be waited for ends the sample at once.
-    for (double duration : {-1.0, 0.0, std::numeric_limits<double>::infinity(), 1e12}) {
-        auto none = fetcher.sampleThroughput(get(server.url("/big")), 100'000, duration);
-        ASSERT_TRUE(none);
-        EXPECT_EQ(none->bytesReceived, 0);
-        EXPECT_GE(none->elapsedSeconds, 0.0001);
-    }
-}
-
-TEST(HttpFetcher, ThroughputSampleEndsAtMaxDurationWithTheBytesSoFar)
-{
-    LocalHttpServer server;
-    server.route("/silent", LocalHttpServer::Response::silence());
-    server.route("/trickle", LocalHttpServer::Response::generated(1'000'000, 1000, 50ms));
-    LiveHTTPFetcher fetcher;
-
-    // The server accepts and never answers: the timer ends the sample.
-    auto start = std::chrono::steady_clock::now();
+    // A silent server is a measurement of nothing, not a failure; bytes that
+    // arrive before the timer runs out count.
     auto silent = fetcher.sampleThroughput(get(server.url("/silent"), 0.6), 800'000, 0.6);
-    const double took = secondsSince(start);
-    ASSERT_TRUE(silent) << "a silent server is a measurement of nothing, not a failure";
+    ASSERT_TRUE(silent);
     EXPECT_EQ(silent->bytesReceived, 0);
     EXPECT_GE(silent->elapsedSeconds, 0.55);
-    EXPECT_LT(took, 3.0);
-
-    // Bytes that arrive before the timer count.
     auto trickle = fetcher.sampleThroughput(get(server.url("/trickle"), 0.6), 800'000, 0.6);
     ASSERT_TRUE(trickle);
     EXPECT_GT(trickle->bytesReceived, 0);
     EXPECT_LT(trickle->bytesReceived, 800'000);
-    EXPECT_GE(trickle->elapsedSeconds, 0.55);
+
+    // A duration that cannot be waited for ends the sample at once.
+    for (double duration : {-1.0, 0.0, std::numeric_limits<double>::infinity(), 1e12}) {
+        auto none = fetcher.sampleThroughput(get(server.url("/big")), 100'000, duration);
+        EXPECT_TRUE(none && none->bytesReceived == 0 && none->elapsedSeconds >= 0.0001) << duration;
+    }
 }
 
-TEST(HttpFetcher, TransportFailuresAreToldApart)
+TEST(HttpFetcher, TransportFailuresAreToldApartAndSayWhy)
 {
     LocalHttpServer server;
     server.route("/silent", LocalHttpServer::Response::silence());
@@ -196,34 +201,30 @@ TEST(HttpFetcher, TransportFailuresAreToldApart)
         r.dropConnection = true;
         return r;
     });
-    RefusingPort refusing;
-    LiveHTTPFetcher fetcher;
+    const QUrl refusing = refusingUrl();
     const QUrl nowhere(QStringLiteral("http://varnel-readiness-probe.invalid/"));
+    LiveHTTPFetcher fetcher;
 
-    auto unknownHost = fetcher.data(get(nowhere));
-    ASSERT_FALSE(unknownHost);
-    EXPECT_EQ(unknownHost.error().kind, HttpErrorKind::cannotFindHost);
-    EXPECT_FALSE(unknownHost.error().message.isEmpty());
-
-    auto refused = fetcher.data(get(refusing.url()));
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.error().kind, HttpErrorKind::cannotConnectToHost);
-
-    auto timedOut = fetcher.data(get(server.url("/silent"), 0.3));
-    ASSERT_FALSE(timedOut);
-    EXPECT_EQ(timedOut.error().kind, HttpErrorKind::timedOut);
-
-    auto dropped = fetcher.data(get(server.url("/drop")));
-    ASSERT_FALSE(dropped);
-    EXPECT_EQ(dropped.error().kind, HttpErrorKind::networkConnectionLost);
+    const struct {
+        QUrl url;
+        HttpErrorKind kind;
+        QString says;
+    } cases[] = {
+        {nowhere, HttpErrorKind::cannotFindHost, "DNS answer for varnel-readiness-probe.invalid"},
+        {refusing, HttpErrorKind::cannotConnectToHost, QStringLiteral("127.0.0.1:%1 (Connection refused)").arg(refusing.port())},
+        {server.url("/silent"), HttpErrorKind::timedOut, "timed out"},
+        {server.url("/drop"), HttpErrorKind::networkConnectionLost, "connection to 127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        auto result = fetcher.data(get(c.url, 0.5));
+        ASSERT_FALSE(result) << c.url.toString().toStdString();
+        EXPECT_EQ(result.error().kind, c.kind) << result.error().message.toStdString();
+        EXPECT_TRUE(result.error().message.contains(c.says)) << result.error().message.toStdString();
+    }
 
     // The readiness check needs the same distinction from a sample that got no byte.
-    auto sampleUnknownHost = fetcher.sampleThroughput(get(nowhere, 3.0), 1000, 3.0);
-    ASSERT_FALSE(sampleUnknownHost);
-    EXPECT_EQ(sampleUnknownHost.error().kind, HttpErrorKind::cannotFindHost);
-    auto sampleRefused = fetcher.sampleThroughput(get(refusing.url(), 3.0), 1000, 3.0);
-    ASSERT_FALSE(sampleRefused);
-    EXPECT_EQ(sampleRefused.error().kind, HttpErrorKind::cannotConnectToHost);
+    EXPECT_EQ(fetcher.sampleThroughput(get(nowhere, 3.0), 1000, 3.0).error().kind, HttpErrorKind::cannotFindHost);
+    EXPECT_EQ(fetcher.sampleThroughput(get(refusing, 3.0), 1000, 3.0).error().kind, HttpErrorKind::cannotConnectToHost);
 }
 
 TEST(HttpFetcher, AStopRequestCancelsAWaitingTransferPromptly)
@@ -240,15 +241,12 @@ TEST(HttpFetcher, AStopRequestCancelsAWaitingTransferPromptly)
     });
     const auto start = std::chrono::steady_clock::now();
     auto result = fetcher.data(get(server.url("/silent"), 30.0), source.get_token());
-    const double took = secondsSince(start);
     stopper.join();
-    ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, HttpErrorKind::cancelled);
-    EXPECT_LT(took, 2.0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 
     // A token that is already stopped starts nothing.
-    auto never = fetcher.sampleThroughput(get(server.url("/silent")), 1000, 5.0, source.get_token());
-    ASSERT_FALSE(never);
-    EXPECT_EQ(never.error().kind, HttpErrorKind::cancelled);
+    EXPECT_EQ(fetcher.sampleThroughput(get(server.url("/silent")), 1000, 5.0, source.get_token()).error().kind,
+              HttpErrorKind::cancelled);
     EXPECT_EQ(server.requestCount(), 1u);
 }

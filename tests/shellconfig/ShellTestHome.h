@@ -1,71 +1,128 @@
 #pragma once
 
-#include "engine/config/ProductConfig.h"
 #include "engine/services/LiveFileSystem.h"
+#include "engine/shellconfig/FileAppendWriter.h"
 
-#include <QByteArray>
 #include <QDir>
-#include <QString>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <map>
 #include <string>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace varnel::testing {
 
+inline const ShellMarker testMarker{QStringLiteral("Varnel"), false};
+
 // A real, empty home folder in the temporary directory and a LiveFileSystem
-// whose home it is.
+// whose home it is. Names are relative to the home folder.
 class ShellTestHome {
 public:
-    ShellTestHome();
+    ShellTestHome() : home_(QFileInfo(dir_.path()).canonicalFilePath()), fs_(home_) {}
 
-    bool isValid() const { return dir_.isValid(); }
     const LiveFileSystem& fs() const { return fs_; }
     QString path(const QString& name = {}) const { return name.isEmpty() ? home_ : QDir(home_).filePath(name); }
+    QByteArray native(const QString& name) const { return QFile::encodeName(path(name)); }
+    FileAppendWriter writer(const QString& name, const FileSystemOperating* fs = nullptr) const
+    {
+        return FileAppendWriter(path(name), fs ? *fs : fs_, testMarker);
+    }
 
-    void write(const QString& name, const QByteArray& bytes) const;
-    QByteArray read(const QString& name) const;  // empty when missing
-    bool exists(const QString& name) const;      // without following links
-    bool isLink(const QString& name) const;
-    int mode(const QString& name) const;  // permission bits of what the name leads to; -1 when missing
+    void write(const QString& name, const QByteArray& bytes, int mode = 0644) const
+    {
+        QFile file(path(name));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(bytes);
+        file.close();
+        chmod(name, mode);
+    }
+    QByteArray read(const QString& name) const  // empty when missing
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool exists(const QString& name) const { return ::lstat(native(name).constData(), &st_) == 0; }
+    bool isLink(const QString& name) const { return exists(name) && S_ISLNK(st_.st_mode); }
+    // The permission bits of what the name leads to; -1 when missing.
+    int mode(const QString& name) const { return ::stat(native(name).constData(), &st_) == 0 ? int(st_.st_mode & 07777) : -1; }
+    bool link(const QString& name, const QString& to) const { return ::symlink(to.toUtf8().constData(), native(name).constData()) == 0; }
+    void chmod(const QString& name, int mode) const { ::chmod(native(name).constData(), mode_t(mode)); }
 
-    // Every item under the home folder, byte for byte, with its mode and,
-    // for links, where they point.
-    std::map<std::string, std::string> snapshot() const;
+    // Every item under the home folder: its mode, and its bytes or where it links to.
+    std::map<std::string, std::string> snapshot() const
+    {
+        std::map<std::string, std::string> items;
+        QDirIterator it(home_, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            exists(info.filePath());
+            QByteArray entry = QByteArray::number(int(st_.st_mode), 8) + ' ';
+            entry += info.isSymLink() ? "-> " + info.symLinkTarget().toUtf8()
+                                      : info.isFile() ? read(info.filePath()) : QByteArray();
+            items[QDir(home_).relativeFilePath(info.filePath()).toStdString()] = entry.toStdString();
+        }
+        return items;
+    }
 
 private:
     QTemporaryDir dir_;
     QString home_;
     LiveFileSystem fs_;
+    mutable struct stat st_ {};
 };
 
-// Makes `product` the active configuration for the life of the guard.
-class ActiveProduct {
-public:
-    explicit ActiveProduct(ProductConfig product);
-    ~ActiveProduct();
-    ActiveProduct(const ActiveProduct&) = delete;
-    ActiveProduct& operator=(const ActiveProduct&) = delete;
+// Whether a child can run without the right to write what is not its own
+// (as root: as the user "nobody") and still reach `path`.
+inline bool canRunUnprivilegedIn(const QString& path)
+{
+    if (::geteuid() == 0 && !::getpwnam("nobody"))
+        return false;
+    struct stat st;
+    for (QDir dir = QFileInfo(path).dir(); !dir.isRoot(); dir.cdUp())
+        if (::stat(QFile::encodeName(dir.path()).constData(), &st) != 0 || !(st.st_mode & S_IXOTH))
+            return false;
+    return true;
+}
 
-private:
-    std::shared_ptr<const ProductConfig> previous_;
-};
-
-// Runs `body` in a child process that cannot write what belongs to others:
-// as root the child gives up root for the user "nobody" for good (root
-// ignores permission bits, so only a real unprivileged user shows what a
-// user on a Mac gets); otherwise it keeps the current user. `body` returns an
-// empty text when all went as expected, else a description of what did not.
-// The result is that text, or a note that the child crashed or hung.
-std::string runUnprivileged(const std::function<std::string()>& body);
-
-// Whether runUnprivileged can actually drop rights here (not root, or a
-// "nobody" user exists).
-bool canRunUnprivileged();
-
-// Whether every folder above `path` lets other users pass through, so that
-// the unprivileged child can get to a test home at all.
-bool othersCanReach(const QString& path);
+// Runs `body` in such a child (root ignores permission bits, so only a real
+// unprivileged user shows what a user on a Mac gets). `body` returns an empty
+// text when all went as expected; the result is that text, or why the child failed.
+inline std::string runUnprivileged(const std::function<std::string()>& body)
+{
+    const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(60);  // a child that hangs dies
+        if (nobody && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                       ::setuid(nobody->pw_uid) != 0 || ::getuid() == 0))
+            ::_exit(3);
+        const std::string report = body();
+        const bool sent = ::write(channel[1], report.data(), report.size()) == ssize_t(report.size());
+        ::_exit(sent ? 0 : 4);  // no destructors or atexit handlers: they are the parent's
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[1024];
+    for (ssize_t n; child > 0 && (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, size_t(n));
+    ::close(channel[0]);
+    int status = -1;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    return status == 0 ? report : "the unprivileged child failed, status " + std::to_string(status);
+}
 
 }  // namespace varnel::testing

@@ -3,7 +3,6 @@
 
 #include "ShellTestHome.h"
 
-#include "app/CommandLineProduct.h"
 #include "engine/shellconfig/ShellConfigurator.h"
 
 #include <QFileInfo>
@@ -13,7 +12,6 @@
 #include <gtest/gtest.h>
 
 using namespace varnel;
-using varnel::testing::ActiveProduct;
 using varnel::testing::ShellTestHome;
 
 namespace {
@@ -25,15 +23,9 @@ QString zshPath()
     return {};
 }
 
-struct ZshRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// A test-local runner: a clean environment holding only what a login on a
-// fresh account would have, so the user's own variables do not leak in.
-ZshRun runZsh(const ShellTestHome& home, const QStringList& arguments, const QString& path)
+// zsh in a clean environment, as a fresh login would have it, so the
+// user's own variables do not leak in. Returns the last line of its output.
+QString runZsh(const ShellTestHome& home, const QStringList& arguments, const QString& path)
 {
     QProcessEnvironment environment;
     environment.insert("HOME", home.path());
@@ -45,63 +37,41 @@ ZshRun runZsh(const ShellTestHome& home, const QStringList& arguments, const QSt
     zsh.setWorkingDirectory(home.path());
     zsh.start(zshPath(), arguments);
     zsh.closeWriteChannel();
-    ZshRun run;
     if (!zsh.waitForFinished(60000)) {
         zsh.kill();
         zsh.waitForFinished();
-        run.err = "zsh did not finish";
-        return run;
+        return QStringLiteral("zsh did not finish");
     }
-    run.exitCode = zsh.exitStatus() == QProcess::NormalExit ? zsh.exitCode() : -1;
-    run.out = QString::fromUtf8(zsh.readAllStandardOutput()).trimmed();
-    run.err = QString::fromUtf8(zsh.readAllStandardError());
-    return run;
+    const QString out = QString::fromUtf8(zsh.readAllStandardOutput()).trimmed();
+    if (zsh.exitStatus() != QProcess::NormalExit || zsh.exitCode() != 0)
+        return QStringLiteral("zsh failed: ") + QString::fromUtf8(zsh.readAllStandardError());
+    return out.split(u'\n').last();
 }
 }  // namespace
 
-TEST(ZshReadsTheFiles, loginShellHasEachToolDirectoryOnPathOnce)
+TEST(ZshReadsTheFiles, loginShellsGetEachPathOnceAndInteractiveShellsGetDotEnv)
 {
     if (zshPath().isEmpty())
         GTEST_SKIP() << "zsh is not installed";
-    ActiveProduct cli(products::commandLine());
     ShellTestHome home;
-    const ShellConfigurator configurator(home.fs());
+    const ShellConfigurator configurator(home.fs(), varnel::testing::testMarker);
     ASSERT_TRUE(configurator.configureShell().succeeded);
     configurator.configureUvPath();
     configurator.configureMise();
     configurator.configureCargoPath();
-    configurator.configureUvPath();  // idempotent: no second line
 
     // Adding the same directories again inside the shell must not duplicate
     // them either: that is what "typeset -U" is for.
-    const ZshRun run = runZsh(home,
-                              {"-lc", "path=(\"$HOME/.cargo/bin\" $path); export PATH=\"$HOME/.local/bin:$PATH\"; "
-                                      "print -r -- \"$PATH\""},
-                              home.path(".local/bin") + ":/usr/bin:/bin");
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList entries = run.out.split(u':');
-    EXPECT_EQ(entries.count(home.path(".local/bin")), 1) << run.out.toStdString();
-    EXPECT_EQ(entries.count(home.path(".cargo/bin")), 1) << run.out.toStdString();
-    EXPECT_TRUE(entries.contains("/usr/bin")) << run.out.toStdString();
-}
-
-TEST(ZshReadsTheFiles, interactiveShellExportsWhatIsInDotEnv)
-{
-    if (zshPath().isEmpty())
-        GTEST_SKIP() << "zsh is not installed";
-    ActiveProduct cli(products::commandLine());
-    ShellTestHome home;
-    const ShellConfigurator configurator(home.fs());
-    ASSERT_TRUE(configurator.configureShell().succeeded);
-    configurator.configureMise();
+    const QString path = runZsh(home,
+                                {"-lc", "path=(\"$HOME/.cargo/bin\" $path); export PATH=\"$HOME/.local/bin:$PATH\"; "
+                                        "print -r -- \"$PATH\""},
+                                home.path(".local/bin") + ":/usr/bin:/bin");
+    const QStringList entries = path.split(u':');
+    EXPECT_EQ(entries.count(home.path(".local/bin")), 1) << path.toStdString();
+    EXPECT_EQ(entries.count(home.path(".cargo/bin")), 1) << path.toStdString();
+    EXPECT_TRUE(entries.contains("/usr/bin")) << path.toStdString();
 
     // A plain assignment, no "export": "set -a" around the source exports it.
-    QFile env(home.path(".env"));
-    ASSERT_TRUE(env.open(QIODevice::Append));
-    env.write("VARNEL_PROBE_KEY=from-dotenv\n");
-    env.close();
-
-    const ZshRun run = runZsh(home, {"-ic", "printenv VARNEL_PROBE_KEY"}, "/usr/bin:/bin");
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.split(u'\n').last(), "from-dotenv") << run.err.toStdString();
+    home.write(".env", home.read(".env") + "VARNEL_PROBE_KEY=from-dotenv\n", 0600);
+    EXPECT_EQ(runZsh(home, {"-ic", "printenv VARNEL_PROBE_KEY"}, "/usr/bin:/bin"), "from-dotenv");
 }

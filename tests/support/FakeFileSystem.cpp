@@ -109,6 +109,20 @@ Expected<Done, ServiceError> FakeFileSystem::writeData(const QByteArray& data, c
     return Done{};
 }
 
+Expected<Done, ServiceError> FakeFileSystem::createFile(const QByteArray& data, const QString& path,
+                                                        int permissions) const
+{
+    {
+        std::lock_guard guard(lock_);
+        if (files_.count(normalized(path)) || directories_.count(normalized(path)))
+            return fail<Done>(path, EEXIST);
+    }
+    auto written = writeData(data, path, false);
+    if (written)
+        return setPosixPermissions(permissions, path);
+    return written;
+}
+
 Expected<QString, ServiceError> FakeFileSystem::directory(DirectoryLocation location, bool create) const
 {
     const QString path = home_ + (location == DirectoryLocation::caches ? QStringLiteral("/Library/Caches")

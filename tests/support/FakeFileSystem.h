@@ -38,6 +38,7 @@ public:
     Expected<FileAttributes, ServiceError> attributesOfItem(const QString& path) const override;
     Expected<Done, ServiceError> setPosixPermissions(int permissions, const QString& path) const override;
     Expected<Done, ServiceError> copyItem(const QString& from, const QString& to) const override;
+    Expected<Done, ServiceError> createFile(const QByteArray& data, const QString& path, int permissions) const override;
     std::optional<qint64> availableCapacity(const QString&) const override { return availableCapacity_; }
     void setAvailableCapacity(std::optional<qint64> bytes) { availableCapacity_ = bytes; }
 

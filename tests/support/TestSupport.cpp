@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QTest>
 #include <QPixmap>
@@ -17,13 +16,7 @@ QString testOutputDirectory(const QString& subfolder)
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor(condition, timeoutMs);
 }
 
 QString saveScreenshot(QWidget* widget, const QString& name)

@@ -47,8 +47,8 @@ size_t qHash(const OfferRoute& route, size_t seed)
 
 SetupProduct ProductConfig::setupProduct() const
 {
-    return SetupProduct{displayName,  npsSubmittedKey(), shellConfigMarker, datedShellMarker, spineProvider, verifier,
-                        sharedDomainCopy, spinePolicy,   prober,            spineCopy,        stageCatalog};
+    return SetupProduct{displayName,      npsSubmittedKey(), shellMarker(), spineProvider, verifier,
+                        sharedDomainCopy, spinePolicy,       prober,        spineCopy,     stageCatalog};
 }
 
 namespace {

@@ -134,6 +134,7 @@ struct ProductConfig {
     QString sessionIDKey() const { return userDefaultsPrefix + QStringLiteral(".session_id"); }
     QString npsSubmittedKey() const { return userDefaultsPrefix + QStringLiteral(".nps_submitted"); }
 
+    ShellMarker shellMarker() const { return {shellConfigMarker, datedShellMarker}; }
     // The part of this configuration the setup workflow runs on.
     SetupProduct setupProduct() const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/shellconfig/FileAppendWriter.h"
 #include "engine/workflow/SetupProviders.h"
 #include "engine/workflow/SpineRenderPolicy.h"
 #include "engine/workflow/SetupTypes.h"
@@ -17,8 +18,7 @@ namespace varnel {
 struct SetupProduct {
     QString displayName;
     QString npsSubmittedKey;      // user-defaults key: the score was submitted once
-    QString shellConfigMarker;    // name in the marker comment of blocks added to shell files
-    bool datedShellMarker = false;
+    ShellMarker shellMarker;      // heads the blocks the product adds to shell files
     std::shared_ptr<const SpineProvider> spineProvider;
     std::shared_ptr<const SetupVerifier> verifier;
     SharedDomainCopy sharedDomainCopy = SharedDomainCopy::standard();

@@ -81,8 +81,9 @@ Expected<Done, ServiceError> TemplateTreeCopier::copyTree(const QString& from, c
 
         QString destination = target;
         if (merge && fs_.attributesOfItem(target)) {
-            if (!isAgentInstructions(targetName))
-                continue;  // the user's own file
+            auto existing = fs_.contents(target);
+            if (!isAgentInstructions(targetName) || (existing && existing.value() == data.value()))
+                continue;  // the user's own file, or the template's already
             destination = to + QLatin1Char('/') + exampleName(targetName);
             if (fs_.attributesOfItem(destination))
                 continue;  // an earlier run's example, or the user's

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 
 #include <map>
+#include <ostream>
+
+// Readable failure messages for the texts these tests compare.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace varnel::testing {
 
@@ -67,3 +71,12 @@ inline QString hostileText()
 }
 
 }  // namespace varnel::testing
+
+#include "engine/agents/StepOutcome.h"
+
+namespace varnel {
+inline void PrintTo(const StepOutcome& outcome, std::ostream* os)
+{
+    *os << (outcome.succeeded ? "succeeded: " : "failed: ") << outcome.messages.join(" | ").toStdString();
+}
+}  // namespace varnel

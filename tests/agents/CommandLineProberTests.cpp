@@ -39,7 +39,6 @@ TEST(CommandLineProber, aMacWithEverythingSetUpReportsEveryFact)
     loginShellsExit(process, 0);
     FakeFileSystem fs(kHome);
     fs.addExecutable("/opt/homebrew/bin/gh");
-    fs.addDirectory("/Applications/ChatGPT.app");
     fs.addDirectory(kHome + "/Documents/AI-Coding-Project");
     fs.addFile(kHome + "/.claude/CLAUDE.md", "<!-- Varnel — development environment (managed) -->\n");
 

@@ -4,6 +4,7 @@
 #include "engine/workflow/CommandLineSpineCopy.h"
 #include "engine/workflow/CommandLineSpineProvider.h"
 #include "engine/workflow/CommandLineVerifier.h"
+#include "engine/workflow/CommandLineProber.h"
 #include "engine/workflow/HomebrewProber.h"
 #include "engine/workflow/HomebrewSpineCopy.h"
 #include "engine/workflow/HomebrewSpineProvider.h"
@@ -84,7 +85,7 @@ TEST(ProductProviders, bothProductsCarryTheirProviders)
     const ProductConfig cli = products::commandLine();
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineSpineProvider>(cli.spineProvider));
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineVerifier>(cli.verifier));
-    EXPECT_TRUE(std::dynamic_pointer_cast<const HomebrewProber>(cli.prober));
+    EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineProber>(cli.prober));
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineSpineCopy>(cli.spineCopy));
     EXPECT_FALSE(std::dynamic_pointer_cast<const HomebrewSpineCopy>(cli.spineCopy));
 }

@@ -1,5 +1,4 @@
 #include "engine/workflow/CommandLineProber.h"
-#include "engine/workflow/CommandLineSpineProvider.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeProcessRunner.h"
 
@@ -22,15 +21,6 @@ void loginShellsExit(FakeProcessRunner& process, int code)
         return std::optional(response);
     });
 }
-
-SetupDiagnosis diagnosis(const QString& domain, const SetupProbeBundle& probes)
-{
-    const auto workflow = CommandLineSpineProvider().workflow(std::nullopt, SystemProfile{}, probes, {}, std::nullopt);
-    for (const WorkflowStep& step : workflow->steps)
-        if (step.stage->domainID() == domain)
-            return step.stage->diagnosis();
-    return {};
-}
 }  // namespace
 
 TEST(CommandLineProber, aMacWithEverythingSetUpReportsEveryFact)
@@ -45,9 +35,6 @@ TEST(CommandLineProber, aMacWithEverythingSetUpReportsEveryFact)
     const SetupProbeBundle b = CommandLineProber().probe(process, fs);
     EXPECT_TRUE(b.companionToolPresent && b.projectExists && b.ghPresent && b.gitIdentitySet && b.ghAuthed);
     EXPECT_FALSE(b.agentDocNeeded);
-    EXPECT_EQ(diagnosis("git", b).classification, SetupDiagnosisClassification::ready);
-    EXPECT_EQ(diagnosis("agent-docs", b).classification, SetupDiagnosisClassification::ready);
-    EXPECT_EQ(diagnosis("project", b).classification, SetupDiagnosisClassification::ready);
 }
 
 TEST(CommandLineProber, aFreshMacWithAnAgentNeedsTheNoteAndGitSetUp)
@@ -60,8 +47,6 @@ TEST(CommandLineProber, aFreshMacWithAnAgentNeedsTheNoteAndGitSetUp)
     const SetupProbeBundle b = CommandLineProber().probe(process, fs);
     EXPECT_TRUE(b.agentDocNeeded);
     EXPECT_FALSE(b.companionToolPresent || b.projectExists || b.ghPresent || b.gitIdentitySet || b.ghAuthed);
-    EXPECT_EQ(diagnosis("agent-docs", b).classification, SetupDiagnosisClassification::fixable);
-    EXPECT_EQ(diagnosis("git", b).classification, SetupDiagnosisClassification::fixable);
 
     // Without any agent there is nobody to write the note for.
     FakeFileSystem bare(kHome);

@@ -84,16 +84,12 @@ TEST(MCPConfigWriter, leavesAFileAloneThatDoesNotParseBeforeOrWouldNotAfter)
     }
 }
 
-TEST(MCPConfigWriter, writesNothingWithoutCodex)
+TEST(MCPConfigWriter, withoutCodexWritesNothingAndClaudeJsonCountsOnlyWhenItParses)
 {
     AgentTestHome home;
     EXPECT_EQ(MCPConfigWriter(home.fs()).writeCodexConfig("firecrawl", kURL), CodexWriteResult{});
     EXPECT_TRUE(home.snapshot().empty());
-}
 
-TEST(MCPConfigWriter, claudeJsonCountsOnlyWhenItParses)
-{
-    AgentTestHome home;
     const QByteArray whole = R"({"numStartups": 4, "mcpServers": {"notion": {"type": "http", "url": "u"}}})";
     home.write(".claude.json", whole);
     EXPECT_TRUE(MCPConfigWriter(home.fs()).isConfigured("notion"));

@@ -142,7 +142,7 @@ CodexWriteResult MCPConfigWriter::writeCodexConfig(const QString& slug, const QS
         return failed(made.error().localizedDescription());
     if (!old.isEmpty()) {
         const QString backup = path + QStringLiteral(".bak");
-        if (fs_.fileExists(backup))
+        if (fs_.attributesOfItem(backup))  // a link too, even one that leads nowhere
             (void)fs_.removeItem(backup);
         (void)fs_.writeData(old, backup, true);
     }

@@ -23,7 +23,7 @@ struct CodexHome : AgentTestHome {
 
 TEST(MCPConfigWriter, appendsOneTableAfterABlankLineBacksUpAndMakesTheFilePrivate)
 {
-    for (const QByteArray old : {QByteArray(), QByteArray("model = \"o3\""), QByteArray("model = \"o3\"\n")}) {
+    for (const QByteArray& old : {QByteArray(), QByteArray("model = \"o3\""), QByteArray("model = \"o3\"\n")}) {
         CodexHome home;
         if (!old.isEmpty())
             home.write(".codex/config.toml", old);

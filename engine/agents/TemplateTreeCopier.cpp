@@ -89,13 +89,10 @@ Expected<Done, ServiceError> TemplateTreeCopier::copyTree(const QString& from, c
                 continue;  // an earlier run's example, or the user's
             kept.emplace_back(relative + targetName, relative + exampleName(targetName));
         }
-        // A new file must not replace anything that appeared meanwhile.
-        if (merge) {
-            if (auto made = fs_.createFile(data.value(), destination, 0644); !made)
-                return made;
-        } else if (auto written = fs_.writeData(data.value(), destination, true); !written) {
-            return written;
-        }
+        // Only ever a new file with the template's mode: nothing that
+        // appeared meanwhile is replaced, and a script stays executable.
+        if (auto made = fs_.createFile(data.value(), destination, attributes->posixPermissions); !made)
+            return made;
     }
     return Done{};
 }

@@ -120,7 +120,7 @@ StepOutcome SkillFolderInstaller::install(const QString& source, const QString& 
     if (!already.isEmpty())
         summary << already.join(QStringLiteral(", ")) + QStringLiteral(" already had ") + displayName +
                        QStringLiteral(" — left as is.");
-    outcome.messages = summary + outcome.messages;
+    outcome.messages << summary;
     return outcome;
 }
 

@@ -5,7 +5,7 @@
 # Quiet, and does nothing when everything is present.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev zsh)
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev nlohmann-json3-dev zsh)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev git jq)
 fi

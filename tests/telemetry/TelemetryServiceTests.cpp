@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 
 using namespace varnel;
@@ -20,73 +21,29 @@ namespace {
 
 const QByteArray endpointPath = "/api/database/records/usage_events";
 
-// Collects the program's log lines while it lives (the service logs from its own thread).
-class LogCapture {
-public:
-    LogCapture() { previous_ = qInstallMessageHandler(&LogCapture::handle); }
-    ~LogCapture() { qInstallMessageHandler(previous_); }
-
-    QStringList lines() const
-    {
-        std::lock_guard guard(lock());
-        return storage();
-    }
-    bool contains(const QString& line) const { return lines().contains(line); }
-    bool anyStartsWith(const QString& prefix) const
-    {
-        const QStringList all = lines();
-        return std::any_of(all.begin(), all.end(), [&](const QString& l) { return l.startsWith(prefix); });
-    }
-
-private:
-    static std::mutex& lock()
-    {
-        static std::mutex m;
-        return m;
-    }
-    static QStringList& storage()
-    {
-        static QStringList lines;
-        return lines;
-    }
-    static void handle(QtMsgType, const QMessageLogContext&, const QString& message)
-    {
-        std::lock_guard guard(lock());
-        storage() << message;
-    }
-    QtMessageHandler previous_ = nullptr;
-
-public:
-    static void clear()
-    {
-        std::lock_guard guard(lock());
-        storage().clear();
-    }
-};
+// The program's log lines (the service logs from its own thread).
+std::mutex logLock;
+QStringList logLines;
+void captureLog(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    std::lock_guard guard(logLock);
+    logLines << message;
+}
+bool logged(const QString& prefix)
+{
+    std::lock_guard guard(logLock);
+    return std::any_of(logLines.begin(), logLines.end(), [&](const QString& l) { return l.startsWith(prefix); });
+}
 
 // Sets or unsets an environment variable for the length of a scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, std::optional<QByteArray> value)
-        : name_(name), hadValue_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
+struct ScopedEnvironment {
+    ScopedEnvironment(const char* name, std::optional<QByteArray> value) : name(name), old(qgetenv(name))
     {
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
+        value ? qputenv(name, *value) : qunsetenv(name);
     }
-    ~ScopedEnvironment()
-    {
-        if (hadValue_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool hadValue_;
-    QByteArray old_;
+    ~ScopedEnvironment() { old.isNull() ? qunsetenv(name) : qputenv(name, old); }
+    const char* name;
+    QByteArray old;
 };
 
 Json onlyPayload(const LocalHttpServer::Request& request)
@@ -118,8 +75,11 @@ protected:
     {
         ASSERT_TRUE(directory.isValid());
         ASSERT_TRUE(server.isListening());
-        LogCapture::clear();
+        std::lock_guard guard(logLock);
+        logLines.clear();
+        previousHandler = qInstallMessageHandler(&captureLog);
     }
+    void TearDown() override { qInstallMessageHandler(previousHandler); }
 
     TelemetryService::Configuration configuration()
     {
@@ -167,7 +127,7 @@ protected:
     std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
     std::mutex retryLock;
     std::vector<int> retryAttempts;
-    LogCapture log;
+    QtMessageHandler previousHandler = nullptr;
 };
 
 }  // namespace
@@ -218,9 +178,7 @@ TEST_F(TelemetryServiceTest, AClientErrorDropsTheEventWithALogLineAndTheQueueMov
     ASSERT_TRUE(service.waitUntilIdle(10s));
 
     EXPECT_EQ(eventNames(server.requests()), (QStringList{"bad_event", "good_event"}));
-    EXPECT_TRUE(log.contains(
-        QStringLiteral("Telemetry: dropping event after 422 (likely event_name or schema mismatch)")))
-        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(logged(QStringLiteral("Telemetry: dropping event after 422 (likely event_name or schema mismatch)")));
     EXPECT_TRUE(retryAttempts.empty()) << "a 4xx is final";
     EXPECT_FALSE(QFile::exists(pendingPath));
 }
@@ -306,8 +264,7 @@ TEST_F(TelemetryServiceTest, AnUndecodablePendingFileIsLoggedKeptAndLaterOverwri
     server.route(endpointPath, LocalHttpServer::Response::text(503, ""));
     TelemetryService service(configuration());
     ASSERT_TRUE(service.waitUntilIdle(10s));
-    EXPECT_TRUE(log.anyStartsWith(QStringLiteral("Telemetry: couldn't load pending events: ")))
-        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(logged(QStringLiteral("Telemetry: couldn't load pending events: ")));
     EXPECT_EQ(server.requestCount(), 0u) << "a failed load starts no flush";
 
     service.track(QStringLiteral("after_bad_file"));
@@ -322,6 +279,13 @@ TEST_F(TelemetryServiceTest, DisabledTelemetryQueuesNothingButStillDeliversAnEar
         EXPECT_EQ(TelemetryService::defaultConfiguration(product, pendingPath).disabled, qstrcmp(value, "1") == 0)
             << value;
     }
+    for (const char* value : {"", "ci nightly"}) {  // set, even to nothing: taken verbatim
+        ScopedEnvironment env("VARNEL_RUN_CONTEXT", QByteArray(value));
+        EXPECT_EQ(TelemetryService::defaultConfiguration(product, pendingPath).runContext, QString::fromUtf8(value));
+    }
+    ScopedEnvironment unset("VARNEL_RUN_CONTEXT", std::nullopt);
+    EXPECT_EQ(TelemetryService::defaultConfiguration(product, pendingPath).runContext, QStringLiteral("release"));
+
     server.route(endpointPath, LocalHttpServer::Response::text(201, ""));
     TelemetryService::Configuration off = configuration();
     off.disabled = true;
@@ -338,21 +302,6 @@ TEST_F(TelemetryServiceTest, DisabledTelemetryQueuesNothingButStillDeliversAnEar
     TelemetryService service(off);
     ASSERT_TRUE(service.waitUntilIdle(10s));
     EXPECT_EQ(eventNames(server.requests()), (QStringList{"from_before"}));
-}
-
-TEST_F(TelemetryServiceTest, AnEmptyRunContextIsSentVerbatim)
-{
-    {
-        ScopedEnvironment env("VARNEL_RUN_CONTEXT", std::nullopt);
-        EXPECT_EQ(TelemetryService::defaultConfiguration(product, pendingPath).runContext, QStringLiteral("release"));
-    }
-    ScopedEnvironment env("VARNEL_RUN_CONTEXT", QByteArray(""));
-    server.route(endpointPath, LocalHttpServer::Response::text(201, ""));
-    TelemetryService service(configuration());
-    service.track(QStringLiteral("context_probe"));
-    ASSERT_TRUE(service.waitUntilIdle(10s));
-    ASSERT_EQ(server.requestCount(), 1u);
-    EXPECT_EQ(onlyPayload(server.requests().front())["run_context"], "");
 }
 
 TEST_F(TelemetryServiceTest, AStoredSessionIDIsReusedAndAMalformedOneReplaced)

@@ -1,6 +1,7 @@
 #include "app/VarnelCliApp.h"
 
 #include "app/CommandLineProduct.h"
+#include "engine/telemetry/TelemetryService.h"
 #include "ui/VarnelRootView.h"
 
 #include <QVBoxLayout>
@@ -12,10 +13,14 @@ VarnelCliApp::VarnelCliApp()
 {
     // Before any view is built: every screen reads the active product.
     ProductConfig::setCurrent(products::commandLine());
+    // Before anything tracks: usage events carry this product's identity.
+    const std::shared_ptr<const ProductConfig> product = ProductConfig::current();
+    TelemetryService::configureShared(TelemetryService::defaultConfiguration(
+        {product->appID, product->appSupportDirName, product->sessionIDKey()}));
 
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("main-window"));
-    window_->setWindowTitle(ProductConfig::current()->displayName);
+    window_->setWindowTitle(product->displayName);
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new VarnelRootView(AppServices::live()));

@@ -14,6 +14,7 @@
 #include "engine/services/AppServices.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveKeyValueStore.h"
+#include "engine/telemetry/TelemetryService.h"
 #include "ui/VarnelRootView.h"
 
 #include <QApplication>
@@ -145,6 +146,11 @@ int main(int argc, char** argv)
     ProductConfig::setCurrent(products::commandLine());
     AppServices services = AppServices::live();
     services.store = std::make_shared<LiveKeyValueStore>(settingsDir.filePath(QStringLiteral("settings.ini")));
+    const std::shared_ptr<const ProductConfig> product = ProductConfig::current();
+    TelemetryService::Configuration telemetry = TelemetryService::defaultConfiguration(
+        {product->appID, product->appSupportDirName, product->sessionIDKey()});
+    telemetry.kvStore = services.store;
+    TelemetryService::configureShared(std::move(telemetry));
 
     QWidget window;
     window.setObjectName(QStringLiteral("main-window"));

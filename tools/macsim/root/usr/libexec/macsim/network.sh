@@ -1,0 +1,283 @@
+# The simulated Mac's internet: its own network namespace holds only the
+# loopback interface, every host the assistant and its installers talk to
+# resolves to 127.0.0.1 through /etc/hosts, and nginx answers them over real
+# TLS with a certificate of the state folder's own authority, which the sim's
+# trust store holds. Nothing reaches the real network. Sourced by macsim's
+# inner stage after lib.sh; the scenario's network and telemetry keys decide
+# how the internet behaves (tools/macsim/README.md).
+
+# Every host served. A host outside this list does not resolve: the resolver
+# asks 127.0.0.1, where nothing listens, and fails at once.
+MACSIM_HOSTS=(
+    # Readiness endpoints, GitHub's site, sign-in page, release downloads and
+    # the skills repository.
+    formulae.brew.sh swscan.apple.com github.com objects.githubusercontent.com
+    # Install scripts and what they fetch.
+    raw.githubusercontent.com astral.sh sh.rustup.rs static.rust-lang.org
+    # Adoptium's assets API.
+    api.adoptium.net
+    # The maker's sites and telemetry backend, Warp's page, the MCP servers.
+    kestraneguide.com telemetry.kestraneguide.com www.warp.dev
+    mcp.firecrawl.dev mcp.notion.com mcp.slack.com
+)
+MACSIM_TLS=$MACSIM_LIB/tls
+MACSIM_WWW=$MACSIM_LIB/www
+
+# An authority of the state folder and one server certificate naming every
+# host. Elliptic-curve keys: RSA keys take a while to make.
+macsim_certificates() {
+    [[ -s $MACSIM_TLS/server.pem && -s $MACSIM_TLS/ca.pem ]] && return 0
+    mkdir -p -m 700 "$MACSIM_TLS" || return 1
+    local config=$MACSIM_TLS/openssl.cnf sans="" host
+    for host in "${MACSIM_HOSTS[@]}"; do sans+=${sans:+,}DNS:$host; done
+    printf '[req]\ndistinguished_name = dn\n[dn]\n' >"$config"
+    local openssl=(openssl req -config "$config" -x509 -nodes -newkey ec -pkeyopt ec_paramgen_curve:prime256v1)
+    "${openssl[@]}" -days 3650 -keyout "$MACSIM_TLS/ca.key" -out "$MACSIM_TLS/ca.pem" \
+        -subj "/O=macsim/CN=macsim authority of ${hostname:-a simulated Mac}" \
+        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign \
+        -addext subjectKeyIdentifier=hash 2>/dev/null &&
+        "${openssl[@]}" -days 825 -CA "$MACSIM_TLS/ca.pem" -CAkey "$MACSIM_TLS/ca.key" \
+            -keyout "$MACSIM_TLS/server.key" -out "$MACSIM_TLS/server.pem" -subj /CN=github.com \
+            -addext "subjectAltName=$sans" -addext basicConstraints=CA:FALSE \
+            -addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=serverAuth 2>/dev/null
+}
+
+# /etc/hosts, the resolver and the trust store the sim's curl, git and
+# libcurl read (Debian's bundle, holding only our authority: nothing else is
+# reachable anyway).
+macsim_name_service() {
+    local lines="127.0.0.1	localhost
+::1	localhost
+127.0.0.1	${hostname:-localhost}
+" host
+    for host in "${MACSIM_HOSTS[@]}"; do lines+="127.0.0.1	$host"$'\n'; done
+    printf '%s' "$lines" >/etc/hosts
+    printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >/etc/resolv.conf
+    local ca
+    ca=$(<"$MACSIM_TLS/ca.pem") || return 1
+    printf '%s\n' "$ca" >/etc/ssl/certs/ca-certificates.crt
+    printf '%s\n' "$ca" >/etc/ssl/cert.pem   # macOS's bundle, for programs that look there
+}
+
+# The files that only depend on the scenario: the readiness samples, the
+# Adoptium packages and their API answers (with true checksums), the skills
+# repository.
+macsim_site() {
+    [[ -e $MACSIM_WWW/.built ]] && return 0
+    mkdir -p "$MACSIM_WWW/sample" "$MACSIM_WWW/adoptium/api" "$MACSIM_WWW/adoptium/pkg" || return 1
+    # A megabyte: the readiness check times 800 kB of it.
+    local block=0123456789abcdef i
+    for i in {1..16}; do block+=$block; done
+    printf '%s' "$block" >"$MACSIM_WWW/sample/1m" || return 1
+
+    # One package per major and architecture, under the name Adoptium gives
+    # it; the checksums are the files' own.
+    local major arch name names=() json=()
+    for major in {8..25}; do
+        for arch in aarch64 x64; do
+            jdk_info "temurin-$major"
+            temurin_release "$major" "$JDK_VERSION" "$arch"
+            printf '#macsim-pkg\npkg_id=net.temurin.%s.jdk\npkg_name=Eclipse Temurin %s\njdk=temurin-%s\n' \
+                "$major" "$major" "$major" >"$MACSIM_WWW/adoptium/pkg/$REPLY" || return 1
+            names+=("$REPLY")
+        done
+    done
+    local sums line
+    sums=$(cd "$MACSIM_WWW/adoptium/pkg" && "$MACSIM_HOST/sha256sum" -- "${names[@]}") || return 1
+    local -A sum
+    while read -r line; do sum[${line##* }]=${line%% *}; done <<<"$sums"
+    for major in {8..25}; do
+        for arch in aarch64 x64; do
+            jdk_info "temurin-$major"
+            temurin_release "$major" "$JDK_VERSION" "$arch"
+            name=$REPLY
+            local link="https://github.com/adoptium/temurin$major-binaries/releases/download/${TEMURIN_TAG//+/%2B}/$name"
+            local asset='{"checksum":"'${sum[$name]}'","checksum_link":"'$link'.sha256.txt","download_count":512,"link":"'$link'","metadata_link":"'$link'.json","name":"'$name'","signature_link":"'$link'.sig","size":120}'
+            printf '[{"binary":{"architecture":"%s","download_count":1024,"heap_size":"normal","image_type":"jdk","installer":%s,"jvm_impl":"hotspot","os":"mac","package":%s,"project":"jdk","scm_ref":"%s_adopt","updated_at":"2024-10-16T08:12:31Z"},"release_link":"https://github.com/adoptium/temurin%s-binaries/releases/tag/%s","release_name":"%s","vendor":"eclipse","version":{"build":%s,"major":%s,"minor":0,"openjdk_version":"%s","optional":"LTS","security":%s,"semver":"%s"}}]\n' \
+                "$arch" "$asset" "${asset//.pkg/.tar.gz}" "$TEMURIN_TAG" "$major" "${TEMURIN_TAG//+/%2B}" "$TEMURIN_TAG" \
+                "$TEMURIN_BUILD" "$major" "$TEMURIN_OPENJDK" "$TEMURIN_SECURITY" "$TEMURIN_SEMVER" \
+                >"$MACSIM_WWW/adoptium/api/$major-$arch.json" || return 1
+        done
+    done
+    macsim_skills_repository || return 1
+    : >"$MACSIM_WWW/.built"
+}
+
+# temurin_release MAJOR VERSION ARCH: the asset's file name in REPLY, and
+# TEMURIN_TAG, TEMURIN_BUILD, TEMURIN_SECURITY, TEMURIN_OPENJDK, TEMURIN_SEMVER.
+temurin_release() {
+    local major=$1 version=$2 arch=$3
+    TEMURIN_BUILD=$(((major * 7) % 13 + 1))
+    if [[ $major == 8 ]]; then
+        local update=${version##*_}
+        TEMURIN_TAG=jdk8u$update-b0$((TEMURIN_BUILD % 9 + 1)) TEMURIN_SECURITY=$update
+        TEMURIN_OPENJDK=1.8.0_$update-b0$((TEMURIN_BUILD % 9 + 1)) TEMURIN_SEMVER=8.0.$update+$TEMURIN_BUILD
+        REPLY=OpenJDK8U-jdk_${arch}_mac_hotspot_8u${update}b0$((TEMURIN_BUILD % 9 + 1)).pkg
+    else
+        TEMURIN_SECURITY=${version##*.}
+        TEMURIN_TAG=jdk-$version+$TEMURIN_BUILD TEMURIN_OPENJDK=$version+$TEMURIN_BUILD-LTS
+        TEMURIN_SEMVER=$version+$TEMURIN_BUILD.0.LTS
+        REPLY=OpenJDK${major}U-jdk_${arch}_mac_hotspot_${version}_$TEMURIN_BUILD.pkg
+    fi
+}
+
+# A small repository with the skill the assistant fetches, served the way
+# git's dumb HTTP protocol reads it.
+macsim_skills_repository() {
+    local work=$MACSIM_WWW/git-work repo=$MACSIM_WWW/git/anthropics/skills.git
+    local git=("$MACSIM_HOST/git" -c init.defaultBranch=main -c user.name=macsim -c user.email=macsim@localhost)
+    mkdir -p "$work/skills/skill-creator" "${repo%/*}" || return 1
+    printf -- '---\nname: skill-creator\ndescription: Guide for creating effective skills.\n---\n\n# Skill Creator\n' \
+        >"$work/skills/skill-creator/SKILL.md"
+    { "${git[@]}" -C "$work" init -q && "${git[@]}" -C "$work" add -A &&
+        GIT_AUTHOR_DATE=2025-10-16T12:00:00Z GIT_COMMITTER_DATE=2025-10-16T12:00:00Z \
+            "${git[@]}" -C "$work" commit -qm "Add skill-creator" &&
+        "${git[@]}" clone -q --bare "$work" "$repo" &&
+        "${git[@]}" -C "$repo" update-server-info; } >/dev/null 2>&1 || return 1
+    rm -rf -- "$work"
+}
+
+# nginx's configuration for the scenario's network and telemetry keys.
+macsim_nginx_config() {
+    local rate="" telemetry_reply="return 204;"
+    [[ $network == slow ]] && rate="limit_rate 400k;"
+    case $telemetry in
+    error500) telemetry_reply="return 500;" ;;
+    redirect-http) telemetry_reply="" ;;
+    esac
+    local telemetry_location='proxy_pass http://127.0.0.1:8079; access_log /var/log/macsim/telemetry.jsonl body;'
+    [[ $telemetry == redirect-http ]] && telemetry_location='return 302 http://telemetry.kestraneguide.com$request_uri;'
+    cat <<EOF
+user root;
+worker_processes 1;
+pid $MACSIM_RUN/nginx.pid;
+error_log $MACSIM_LOG/nginx-error.log warn;
+events { worker_connections 512; }
+http {
+    include /etc/nginx/mime.types;
+    default_type application/octet-stream;
+    log_format body escape=none '\$request_body';
+    access_log $MACSIM_LOG/nginx-access.log;
+    client_body_temp_path $MACSIM_RUN/nginx/body;
+    proxy_temp_path $MACSIM_RUN/nginx/proxy;
+    fastcgi_temp_path $MACSIM_RUN/nginx/fastcgi;
+    uwsgi_temp_path $MACSIM_RUN/nginx/uwsgi;
+    scgi_temp_path $MACSIM_RUN/nginx/scgi;
+    ssl_certificate $MACSIM_TLS/server.pem;
+    ssl_certificate_key $MACSIM_TLS/server.key;
+    server_tokens off;
+    sendfile on;
+    $rate
+    root $MACSIM_LIB;
+
+    server {
+        listen 127.0.0.1:443 ssl default_server;
+        listen 127.0.0.1:80 default_server;
+        server_name _;
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:80;
+        server_name ${MACSIM_HOSTS[*]};
+        location / { return 301 https://\$host\$request_uri; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name formulae.brew.sh swscan.apple.com;
+        location = /api/formula.json { default_type application/json; try_files /www/sample/1m =404; }
+        location = /content/catalogs/index.sucatalog { default_type text/xml; try_files /www/sample/1m =404; }
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name github.com;
+        location = / { default_type text/html; try_files /www/sample/1m =404; }
+        location = /login/device { default_type text/html; try_files /site/github-device.html =404; }
+        location ~ ^/adoptium/temurin[0-9]+-binaries/releases/download/[^/]+/([^/]+)\$ {
+            return 302 https://objects.githubusercontent.com/github-production-release-asset-2e65be/\$1?response-content-disposition=attachment;
+        }
+        location ~ ^/anthropics/skills(?:\.git)?(/.*)\$ { try_files /www/git/anthropics/skills.git\$1 =404; }
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name objects.githubusercontent.com;
+        location ~ ^/github-production-release-asset-2e65be/([^/]+)\$ { default_type application/octet-stream; try_files /www/adoptium/pkg/\$1 =404; }
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name raw.githubusercontent.com;
+        location ~ ^/Homebrew/install/[^/]+/install\.sh\$ { default_type text/plain; try_files /scripts/homebrew-install.sh =404; }
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name astral.sh;
+        location ~ ^/uv/(?:[^/]+/)?install\.sh\$ { default_type text/x-sh; try_files /scripts/uv-install.sh =404; }
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name sh.rustup.rs;
+        location = / { default_type text/x-sh; try_files /scripts/rustup-install.sh =404; }
+        location / { return 404; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name api.adoptium.net;
+        location ~ ^/v3/assets/latest/([0-9]+)/hotspot\$ {
+            default_type application/json;
+            try_files /www/adoptium/api/\$1-\$arg_architecture.json /adoptium/none.json;
+        }
+        location = /adoptium/none.json { internal; default_type application/json; return 200 '[]'; }
+        location / { default_type application/json; return 404 '{"errorMessage":"Not Found"}'; }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name telemetry.kestraneguide.com;
+        client_max_body_size 1m;
+        client_body_buffer_size 1m;
+        client_body_in_single_buffer on;
+        location / { $telemetry_location }
+    }
+    server {
+        listen 127.0.0.1:8079;
+        access_log off;
+        location / { $telemetry_reply }
+    }
+    server {
+        listen 127.0.0.1:443 ssl;
+        server_name kestraneguide.com www.warp.dev mcp.firecrawl.dev mcp.notion.com mcp.slack.com static.rust-lang.org;
+        location / { default_type text/html; return 200 '<!doctype html><title>\$host</title><p>\$host</p>\n'; }
+    }
+}
+EOF
+}
+
+# Brings the internet up as the scenario says: ok and slow start nginx; down
+# leaves every port closed (connections are refused); blackhole listens
+# without ever accepting, so requests hang until their time-out.
+macsim_network() {
+    ip link set lo up || return 1
+    macsim_certificates || { echo "macsim: could not make the certificates (openssl)" >&2; return 1; }
+    macsim_name_service || return 1
+    macsim_site || { echo "macsim: could not build the served files" >&2; return 1; }
+    case $network in
+    ok | slow)
+        mkdir -p "$MACSIM_RUN/nginx" || return 1
+        macsim_nginx_config >"$MACSIM_RUN/nginx.conf" || return 1
+        nginx -c "$MACSIM_RUN/nginx.conf" -e "$MACSIM_LOG/nginx-error.log" ||
+            { echo "macsim: nginx did not start (see $MACSIM_LOG/nginx-error.log)" >&2; return 1; }
+        ;;
+    down) ;;
+    blackhole)
+        # perl is part of every Debian system; the sockets stay open until
+        # the sim ends and nothing ever accepts a connection.
+        perl -MIO::Socket::INET -e '
+            my @s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1:$_", Listen => 1024, ReuseAddr => 1) or die "$_: $!\n" } (80, 443);
+            close STDIN; close STDOUT; close STDERR; sleep' </dev/null >/dev/null 2>&1 &
+        ;;
+    *) echo "macsim: network must be ok, slow, down or blackhole, not '$network'" >&2; return 1 ;;
+    esac
+}

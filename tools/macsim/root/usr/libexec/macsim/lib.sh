@@ -20,7 +20,7 @@ fi
 : "${arch:=arm64}" "${macos_version:=15.2}" "${macos_build:=24C101}"
 : "${user:=maya}" "${full_name:=Maya Lin}" "${password:=macsim}" "${dialog:=ok}"
 : "${clt:=no}" "${clt_available:=yes}" "${homebrew:=none}" "${homebrew_on_path:=no}"
-: "${install_seconds:=0}" "${offline:=no}" "${gh_auth:=accept}"
+: "${install_seconds:=0}" "${gh_auth:=accept}"
 : "${formulae:=}" "${casks:=}" "${stale_casks:=}" "${apps:=}" "${jdks:=}" "${java_home:=}"
 : "${shell_configured:=no}" "${git_identity:=}" "${homebrew_install:=ok}"
 : "${flaky_casks:=}" "${sudo_bypass_casks:=}" "${network:=ok}" "${telemetry:=ok}"

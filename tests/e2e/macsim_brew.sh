@@ -75,7 +75,7 @@ expect_output "Error: Download failed on Cask 'zed'" "a flaky cask fails its fir
 expect_output "first 1" "…with status 1"
 expect_output "second 0" "…and installs on the retry"
 
-sim --scenario developer -- sh -c 'sudo -n true 2>/dev/null; MACSIM_ROOT=1 /opt/homebrew/bin/brew install --cask warp'
+sim --root --scenario developer -- /opt/homebrew/bin/brew install --cask warp
 expect_output "Running Homebrew as root is extremely dangerous" "brew refuses to run as root"
 
 sim --scenario developer -- zsh -lc 'eval "$(brew shellenv)"; echo "$HOMEBREW_PREFIX|$fpath[1]"; brew --prefix; brew --repository'

@@ -20,7 +20,7 @@ fi
 : "${arch:=arm64}" "${macos_version:=15.2}" "${macos_build:=24C101}"
 : "${user:=maya}" "${full_name:=Maya Lin}" "${password:=macsim}" "${dialog:=ok}"
 : "${clt:=no}" "${clt_available:=yes}" "${homebrew:=none}" "${homebrew_on_path:=no}"
-: "${install_seconds:=0}" "${gh_auth:=accept}"
+: "${install_seconds:=0}" "${clt_seconds:=0}" "${gh_auth:=accept}"
 : "${formulae:=}" "${casks:=}" "${stale_casks:=}" "${apps:=}" "${jdks:=}" "${java_home:=}"
 : "${shell_configured:=no}" "${git_identity:=}" "${homebrew_install:=ok}"
 : "${flaky_casks:=}" "${sudo_bypass_casks:=}" "${network:=ok}" "${telemetry:=ok}"
@@ -438,4 +438,29 @@ mac_password() {
     done
     printf '%s\n' "${lines[@]}" >/etc/shadow || return 1
     printf '%s\n' "$password" >"$marker"
+}
+
+# ---- what the kernel and the hardware report -----------------------------------------------
+
+# darwin_release: the Darwin release of the scenario's macOS (15.2 → 24.2.0;
+# macOS 26 runs Darwin 25).
+darwin_release() {
+    local major minor
+    IFS=. read -r major minor _ <<<"$macos_version"
+    if ((major >= 26)); then major=$((major - 1)); else major=$((major + 9)); fi
+    REPLY=$major.${minor:-0}.0
+}
+
+# mac_hardware: what sysctl and uname tell of the machine, as MAC_HW_<oid
+# with underscores> variables.
+mac_hardware() {
+    darwin_release
+    MAC_RELEASE=$REPLY
+    if [[ $arch == arm64 ]]; then
+        MAC_CPU="Apple M3 Pro" MAC_NCPU=12 MAC_MODEL=Mac15,6 MAC_PROCESSOR=arm
+        MAC_KERNEL_VERSION="Darwin Kernel Version $MAC_RELEASE: Fri Nov 15 15:13:15 PST 2024; root:xnu-11215.61.5~2/RELEASE_ARM64_T6030"
+    else
+        MAC_CPU="Intel(R) Core(TM) i7-9750H CPU @ 2.60GHz" MAC_NCPU=12 MAC_MODEL=MacBookPro16,1 MAC_PROCESSOR=i386
+        MAC_KERNEL_VERSION="Darwin Kernel Version $MAC_RELEASE: Fri Nov 15 15:12:37 PST 2024; root:xnu-11215.61.5~2/RELEASE_X86_64"
+    fi
 }

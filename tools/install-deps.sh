@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, and zsh for the simulated
-# Mac that tools/run.sh starts the application in. `--tests` adds what the
+# Installs the Debian 12 packages the build needs, and what the simulated Mac
+# that tools/run.sh starts the application in needs: zsh, and nginx-light,
+# openssl, sudo, curl, iproute2 and ca-certificates for its own internet and
+# its real sudo. `--tests` adds what the
 # test suite needs (jq reads varnel-doctor's JSON in the end-to-end tests).
 # Quiet, and does nothing when everything is present.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev zsh)
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev libcurl4-openssl-dev zsh
+  nginx-light openssl sudo curl iproute2 ca-certificates)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev git jq)
 fi

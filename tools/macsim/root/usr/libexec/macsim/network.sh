@@ -59,82 +59,15 @@ macsim_name_service() {
     printf '%s\n' "$ca" >/etc/ssl/cert.pem   # macOS's bundle, for programs that look there
 }
 
-# The files that only depend on the scenario: the readiness samples, the
-# Adoptium packages and their API answers (with true checksums), the skills
-# repository.
-macsim_site() {
-    [[ -e $MACSIM_WWW/.built ]] && return 0
-    mkdir -p "$MACSIM_WWW/sample" "$MACSIM_WWW/adoptium/api" "$MACSIM_WWW/adoptium/pkg" || return 1
-    # A megabyte: the readiness check times 800 kB of it.
+# The readiness samples: a megabyte, of which the check times 800 kB. The
+# rest of the site (Adoptium's answers and packages, the skills repository)
+# is made by tools/macsim/make-site and copied in with the sim's programs.
+macsim_sample() {
+    [[ -s $MACSIM_WWW/sample/1m ]] && return 0
+    mkdir -p "$MACSIM_WWW/sample" || return 1
     local block=0123456789abcdef i
     for i in {1..16}; do block+=$block; done
-    printf '%s' "$block" >"$MACSIM_WWW/sample/1m" || return 1
-
-    # One package per major and architecture, under the name Adoptium gives
-    # it; the checksums are the files' own.
-    local major arch name names=() json=()
-    for major in {8..25}; do
-        for arch in aarch64 x64; do
-            jdk_info "temurin-$major"
-            temurin_release "$major" "$JDK_VERSION" "$arch"
-            printf '#macsim-pkg\npkg_id=net.temurin.%s.jdk\npkg_name=Eclipse Temurin %s\njdk=temurin-%s\n' \
-                "$major" "$major" "$major" >"$MACSIM_WWW/adoptium/pkg/$REPLY" || return 1
-            names+=("$REPLY")
-        done
-    done
-    local sums line
-    sums=$(cd "$MACSIM_WWW/adoptium/pkg" && "$MACSIM_HOST/sha256sum" -- "${names[@]}") || return 1
-    local -A sum
-    while read -r line; do sum[${line##* }]=${line%% *}; done <<<"$sums"
-    for major in {8..25}; do
-        for arch in aarch64 x64; do
-            jdk_info "temurin-$major"
-            temurin_release "$major" "$JDK_VERSION" "$arch"
-            name=$REPLY
-            local link="https://github.com/adoptium/temurin$major-binaries/releases/download/${TEMURIN_TAG//+/%2B}/$name"
-            local asset='{"checksum":"'${sum[$name]}'","checksum_link":"'$link'.sha256.txt","download_count":512,"link":"'$link'","metadata_link":"'$link'.json","name":"'$name'","signature_link":"'$link'.sig","size":120}'
-            printf '[{"binary":{"architecture":"%s","download_count":1024,"heap_size":"normal","image_type":"jdk","installer":%s,"jvm_impl":"hotspot","os":"mac","package":%s,"project":"jdk","scm_ref":"%s_adopt","updated_at":"2024-10-16T08:12:31Z"},"release_link":"https://github.com/adoptium/temurin%s-binaries/releases/tag/%s","release_name":"%s","vendor":"eclipse","version":{"build":%s,"major":%s,"minor":0,"openjdk_version":"%s","optional":"LTS","security":%s,"semver":"%s"}}]\n' \
-                "$arch" "$asset" "${asset//.pkg/.tar.gz}" "$TEMURIN_TAG" "$major" "${TEMURIN_TAG//+/%2B}" "$TEMURIN_TAG" \
-                "$TEMURIN_BUILD" "$major" "$TEMURIN_OPENJDK" "$TEMURIN_SECURITY" "$TEMURIN_SEMVER" \
-                >"$MACSIM_WWW/adoptium/api/$major-$arch.json" || return 1
-        done
-    done
-    macsim_skills_repository || return 1
-    : >"$MACSIM_WWW/.built"
-}
-
-# temurin_release MAJOR VERSION ARCH: the asset's file name in REPLY, and
-# TEMURIN_TAG, TEMURIN_BUILD, TEMURIN_SECURITY, TEMURIN_OPENJDK, TEMURIN_SEMVER.
-temurin_release() {
-    local major=$1 version=$2 arch=$3
-    TEMURIN_BUILD=$(((major * 7) % 13 + 1))
-    if [[ $major == 8 ]]; then
-        local update=${version##*_}
-        TEMURIN_TAG=jdk8u$update-b0$((TEMURIN_BUILD % 9 + 1)) TEMURIN_SECURITY=$update
-        TEMURIN_OPENJDK=1.8.0_$update-b0$((TEMURIN_BUILD % 9 + 1)) TEMURIN_SEMVER=8.0.$update+$TEMURIN_BUILD
-        REPLY=OpenJDK8U-jdk_${arch}_mac_hotspot_8u${update}b0$((TEMURIN_BUILD % 9 + 1)).pkg
-    else
-        TEMURIN_SECURITY=${version##*.}
-        TEMURIN_TAG=jdk-$version+$TEMURIN_BUILD TEMURIN_OPENJDK=$version+$TEMURIN_BUILD-LTS
-        TEMURIN_SEMVER=$version+$TEMURIN_BUILD.0.LTS
-        REPLY=OpenJDK${major}U-jdk_${arch}_mac_hotspot_${version}_$TEMURIN_BUILD.pkg
-    fi
-}
-
-# A small repository with the skill the assistant fetches, served the way
-# git's dumb HTTP protocol reads it.
-macsim_skills_repository() {
-    local work=$MACSIM_WWW/git-work repo=$MACSIM_WWW/git/anthropics/skills.git
-    local git=("$MACSIM_HOST/git" -c init.defaultBranch=main -c user.name=macsim -c user.email=macsim@localhost)
-    mkdir -p "$work/skills/skill-creator" "${repo%/*}" || return 1
-    printf -- '---\nname: skill-creator\ndescription: Guide for creating effective skills.\n---\n\n# Skill Creator\n' \
-        >"$work/skills/skill-creator/SKILL.md"
-    { "${git[@]}" -C "$work" init -q && "${git[@]}" -C "$work" add -A &&
-        GIT_AUTHOR_DATE=2025-10-16T12:00:00Z GIT_COMMITTER_DATE=2025-10-16T12:00:00Z \
-            "${git[@]}" -C "$work" commit -qm "Add skill-creator" &&
-        "${git[@]}" clone -q --bare "$work" "$repo" &&
-        "${git[@]}" -C "$repo" update-server-info; } >/dev/null 2>&1 || return 1
-    rm -rf -- "$work"
+    printf '%s' "$block" >"$MACSIM_WWW/sample/1m"
 }
 
 # nginx's configuration for the scenario's network and telemetry keys.
@@ -196,13 +129,13 @@ http {
         location ~ ^/adoptium/temurin[0-9]+-binaries/releases/download/[^/]+/([^/]+)\$ {
             return 302 https://objects.githubusercontent.com/github-production-release-asset-2e65be/\$1?response-content-disposition=attachment;
         }
-        location ~ ^/anthropics/skills(?:\.git)?(/.*)\$ { try_files /www/git/anthropics/skills.git\$1 =404; }
+        location ~ ^/anthropics/skills(?:\.git)?(/.*)\$ { try_files /site/git/anthropics/skills.git\$1 =404; }
         location / { return 404; }
     }
     server {
         listen 127.0.0.1:443 ssl;
         server_name objects.githubusercontent.com;
-        location ~ ^/github-production-release-asset-2e65be/([^/]+)\$ { default_type application/octet-stream; try_files /www/adoptium/pkg/\$1 =404; }
+        location ~ ^/github-production-release-asset-2e65be/([^/]+)\$ { default_type application/octet-stream; try_files /site/adoptium/pkg/\$1 =404; }
         location / { return 404; }
     }
     server {
@@ -228,7 +161,7 @@ http {
         server_name api.adoptium.net;
         location ~ ^/v3/assets/latest/([0-9]+)/hotspot\$ {
             default_type application/json;
-            try_files /www/adoptium/api/\$1-\$arg_architecture.json /adoptium/none.json;
+            try_files /site/adoptium/api/\$1-\$arg_architecture.json /adoptium/none.json;
         }
         location = /adoptium/none.json { internal; default_type application/json; return 200 '[]'; }
         location / { default_type application/json; return 404 '{"errorMessage":"Not Found"}'; }
@@ -262,7 +195,7 @@ macsim_network() {
     ip link set lo up || return 1
     macsim_certificates || { echo "macsim: could not make the certificates (openssl)" >&2; return 1; }
     macsim_name_service || return 1
-    macsim_site || { echo "macsim: could not build the served files" >&2; return 1; }
+    macsim_sample || { echo "macsim: could not write the readiness sample" >&2; return 1; }
     case $network in
     ok | slow)
         mkdir -p "$MACSIM_RUN/nginx" || return 1

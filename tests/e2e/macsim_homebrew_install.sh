@@ -9,7 +9,7 @@ install='/bin/bash -c "$(curl -fsSL https://raw.githubusercontent.com/Homebrew/i
 
 sim --scenario fresh-apple-silicon -- bash -c "$APP_PRIVILEGE_SETUP
 NONINTERACTIVE=1 $install; echo \"install status \$?\"
-stat -c 'prefix owner %U' /opt/homebrew; test -w /opt/homebrew/bin && echo 'the user can write the prefix'
+stat -f 'prefix owner %Su' /opt/homebrew; test -w /opt/homebrew/bin && echo 'the user can write the prefix'
 xcode-select -p; cat /etc/paths.d/homebrew
 echo \"dialogs \$(wc -l </var/log/macsim/dialogs.log)\"
 echo 'eval \"\$(/opt/homebrew/bin/brew shellenv zsh)\"' >>~/.zprofile

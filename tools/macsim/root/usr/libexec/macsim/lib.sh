@@ -418,17 +418,27 @@ mac_accounts() {
         'Defaults	env_keep += "DISPLAY XAUTHORIZATION XAUTHORITY EDITOR VISUAL HOME MAIL"' \
         'Defaults	timestamp_timeout=5' 'Defaults	!lecture' 'Defaults	passprompt="Password: "' \
         'Defaults	!syslog' \
-        '' 'root	ALL = (ALL) ALL' '%admin	ALL = (ALL) ALL' >/etc/sudoers || return 1
-    rm -rf /etc/sudoers.d
+        '' 'root	ALL = (ALL) ALL' '%admin	ALL = (ALL) ALL' >/etc/sudoers
 }
 
 # Keeps the user's password in /etc/shadow the scenario's (it may change per
-# run with --set password=…). The hash is made only when it changes.
-mac_password() {
-    local recorded="" marker=$MACSIM_LIB/.password line lines=() hash
+# run with --set password=…). mac_password_hash starts making the hash in the
+# background, only when the password changed; mac_password writes it.
+mac_password_hash() {
+    local recorded="" marker=$MACSIM_LIB/.password
+    MACSIM_HASH_JOB=""
     [[ -r $marker ]] && IFS= read -r recorded <"$marker"
     [[ -e $marker && $recorded == "$password" ]] && return 0
-    hash=$(openssl passwd -6 -stdin <<<"$password") || return 1
+    openssl passwd -6 -stdin <<<"$password" >"$MACSIM_RUN/password-hash" &
+    MACSIM_HASH_JOB=$!
+}
+
+mac_password() {
+    [[ -n ${MACSIM_HASH_JOB:-} ]] || return 0
+    wait "$MACSIM_HASH_JOB" || return 1
+    local hash line lines=() i
+    IFS= read -r hash <"$MACSIM_RUN/password-hash" || return 1
+    rm -f "$MACSIM_RUN/password-hash"
     mapfile -t lines </etc/shadow
     for i in "${!lines[@]}"; do
         line=${lines[i]}
@@ -437,7 +447,7 @@ mac_password() {
         lines[i]="$user:$hash:$line"
     done
     printf '%s\n' "${lines[@]}" >/etc/shadow || return 1
-    printf '%s\n' "$password" >"$marker"
+    printf '%s\n' "$password" >"$MACSIM_LIB/.password"
 }
 
 # ---- what the kernel and the hardware report -----------------------------------------------

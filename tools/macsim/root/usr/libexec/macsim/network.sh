@@ -24,9 +24,17 @@ MACSIM_TLS=$MACSIM_LIB/tls
 MACSIM_WWW=$MACSIM_LIB/www
 
 # An authority of the state folder and one server certificate naming every
-# host. Elliptic-curve keys: RSA keys take a while to make.
-macsim_certificates() {
+# host. Elliptic-curve keys: RSA keys take a while to make. They are made in
+# the background while the Mac is laid out (macsim_certificates_start), and
+# waited for when the internet comes up.
+macsim_certificates_start() {
+    MACSIM_CERTS_JOB=""
     [[ -s $MACSIM_TLS/server.pem && -s $MACSIM_TLS/ca.pem ]] && return 0
+    macsim_certificates &
+    MACSIM_CERTS_JOB=$!
+}
+
+macsim_certificates() {
     mkdir -p -m 700 "$MACSIM_TLS" || return 1
     local config=$MACSIM_TLS/openssl.cnf sans="" host
     for host in "${MACSIM_HOSTS[@]}"; do sans+=${sans:+,}DNS:$host; done
@@ -61,24 +69,23 @@ macsim_name_service() {
 
 # The readiness samples: a megabyte, of which the check times 800 kB. The
 # rest of the site (Adoptium's answers and packages, the skills repository)
-# is made by tools/macsim/make-site and copied in with the sim's programs.
+# is made by tools/macsim/make-site and served from the checkout.
 macsim_sample() {
     [[ -s $MACSIM_WWW/sample/1m ]] && return 0
     mkdir -p "$MACSIM_WWW/sample" || return 1
-    local block=0123456789abcdef i
-    for i in {1..16}; do block+=$block; done
-    printf '%s' "$block" >"$MACSIM_WWW/sample/1m"
+    # A sparse file: what is read is zeros, and nothing is written.
+    truncate -s 1M "$MACSIM_WWW/sample/1m"
 }
 
-# nginx's configuration for the scenario's network and telemetry keys.
+# nginx's configuration for the scenario's network and telemetry keys. One
+# TLS server answers every host (one TLS context starts quickly): each request
+# is rewritten internally to /_/<host><path>, and the locations below answer
+# per host.
 macsim_nginx_config() {
-    local rate="" telemetry_reply="return 204;"
+    local rate="" telemetry_reply="return 204;" site=$MACSIM_HOME/site lib=$MACSIM_LIB
     [[ $network == slow ]] && rate="limit_rate 400k;"
-    case $telemetry in
-    error500) telemetry_reply="return 500;" ;;
-    redirect-http) telemetry_reply="" ;;
-    esac
-    local telemetry_location='proxy_pass http://127.0.0.1:8079; access_log /var/log/macsim/telemetry.jsonl body;'
+    [[ $telemetry == error500 ]] && telemetry_reply="return 500;"
+    local telemetry_location='proxy_pass http://127.0.0.1:8079; access_log '$MACSIM_LOG'/telemetry.jsonl body;'
     [[ $telemetry == redirect-http ]] && telemetry_location='return 302 http://telemetry.kestraneguide.com$request_uri;'
     cat <<EOF
 user root;
@@ -96,83 +103,13 @@ http {
     fastcgi_temp_path $MACSIM_RUN/nginx/fastcgi;
     uwsgi_temp_path $MACSIM_RUN/nginx/uwsgi;
     scgi_temp_path $MACSIM_RUN/nginx/scgi;
-    ssl_certificate $MACSIM_TLS/server.pem;
-    ssl_certificate_key $MACSIM_TLS/server.key;
     server_tokens off;
     sendfile on;
     $rate
-    root $MACSIM_LIB;
 
     server {
-        listen 127.0.0.1:443 ssl default_server;
         listen 127.0.0.1:80 default_server;
-        server_name _;
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:80;
-        server_name ${MACSIM_HOSTS[*]};
         location / { return 301 https://\$host\$request_uri; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name formulae.brew.sh swscan.apple.com;
-        location = /api/formula.json { default_type application/json; try_files /www/sample/1m =404; }
-        location = /content/catalogs/index.sucatalog { default_type text/xml; try_files /www/sample/1m =404; }
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name github.com;
-        location = / { default_type text/html; try_files /www/sample/1m =404; }
-        location = /login/device { default_type text/html; try_files /site/github-device.html =404; }
-        location ~ ^/adoptium/temurin[0-9]+-binaries/releases/download/[^/]+/([^/]+)\$ {
-            return 302 https://objects.githubusercontent.com/github-production-release-asset-2e65be/\$1?response-content-disposition=attachment;
-        }
-        location ~ ^/anthropics/skills(?:\.git)?(/.*)\$ { try_files /site/git/anthropics/skills.git\$1 =404; }
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name objects.githubusercontent.com;
-        location ~ ^/github-production-release-asset-2e65be/([^/]+)\$ { default_type application/octet-stream; try_files /site/adoptium/pkg/\$1 =404; }
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name raw.githubusercontent.com;
-        location ~ ^/Homebrew/install/[^/]+/install\.sh\$ { default_type text/plain; try_files /scripts/homebrew-install.sh =404; }
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name astral.sh;
-        location ~ ^/uv/(?:[^/]+/)?install\.sh\$ { default_type text/x-sh; try_files /scripts/uv-install.sh =404; }
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name sh.rustup.rs;
-        location = / { default_type text/x-sh; try_files /scripts/rustup-install.sh =404; }
-        location / { return 404; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name api.adoptium.net;
-        location ~ ^/v3/assets/latest/([0-9]+)/hotspot\$ {
-            default_type application/json;
-            try_files /site/adoptium/api/\$1-\$arg_architecture.json /adoptium/none.json;
-        }
-        location = /adoptium/none.json { internal; default_type application/json; return 200 '[]'; }
-        location / { default_type application/json; return 404 '{"errorMessage":"Not Found"}'; }
-    }
-    server {
-        listen 127.0.0.1:443 ssl;
-        server_name telemetry.kestraneguide.com;
-        client_max_body_size 1m;
-        client_body_buffer_size 1m;
-        client_body_in_single_buffer on;
-        location / { $telemetry_location }
     }
     server {
         listen 127.0.0.1:8079;
@@ -180,9 +117,56 @@ http {
         location / { $telemetry_reply }
     }
     server {
-        listen 127.0.0.1:443 ssl;
-        server_name kestraneguide.com www.warp.dev mcp.firecrawl.dev mcp.notion.com mcp.slack.com static.rust-lang.org;
-        location / { default_type text/html; return 200 '<!doctype html><title>\$host</title><p>\$host</p>\n'; }
+        listen 127.0.0.1:443 ssl default_server;
+        ssl_certificate $MACSIM_TLS/server.pem;
+        ssl_certificate_key $MACSIM_TLS/server.key;
+        client_max_body_size 1m;
+        client_body_buffer_size 1m;
+        client_body_in_single_buffer on;
+
+        location / { rewrite ^ /_/\$host\$uri last; }
+        location /_/ { internal; return 404; }
+
+        # The readiness samples.
+        location = /_/formulae.brew.sh/api/formula.json { internal; default_type application/json; alias $MACSIM_WWW/sample/1m; }
+        location = /_/swscan.apple.com/content/catalogs/index.sucatalog { internal; default_type text/xml; alias $MACSIM_WWW/sample/1m; }
+        location = /_/github.com/ { internal; rewrite ^ /_/sample.html last; }
+        location = /_/sample.html { internal; default_type text/html; alias $MACSIM_WWW/sample/1m; }
+
+        # GitHub: the device-login page, release downloads, the skills repository.
+        location = /_/github.com/login/device { internal; default_type text/html; alias "$site/github-device.html"; }
+        location ~ ^/_/github\.com/adoptium/temurin[0-9]+-binaries/releases/download/[^/]+/([^/]+)\$ {
+            internal;
+            return 302 https://objects.githubusercontent.com/github-production-release-asset-2e65be/\$1?response-content-disposition=attachment;
+        }
+        location ~ ^/_/github\.com/anthropics/skills(?:\.git)?(/.*)\$ { internal; alias "$site/git/anthropics/skills.git\$1"; }
+        location ~ ^/_/objects\.githubusercontent\.com/github-production-release-asset-2e65be/([^/]+)\$ {
+            internal; default_type application/octet-stream; alias "$site/adoptium/pkg/\$1";
+        }
+
+        # The install scripts.
+        location ~ ^/_/raw\.githubusercontent\.com/Homebrew/install/[^/]+/install\.sh\$ { internal; default_type text/plain; alias $lib/scripts/homebrew-install.sh; }
+        location ~ ^/_/astral\.sh/uv/(?:[^/]+/)?install\.sh\$ { internal; default_type text/x-sh; alias $lib/scripts/uv-install.sh; }
+        location = /_/sh.rustup.rs/ { internal; rewrite ^ /_/rustup-install.sh last; }
+        location = /_/rustup-install.sh { internal; default_type text/x-sh; alias $lib/scripts/rustup-install.sh; }
+
+        # Adoptium's assets API; a major without a release is an empty list.
+        location /_/api.adoptium.net/ { internal; default_type application/json; return 404 '{"errorMessage":"Not Found"}'; }
+        location ~ ^/_/api\.adoptium\.net/v3/assets/latest/([0-9]+)/hotspot\$ {
+            internal;
+            default_type application/json;
+            root "$site/adoptium/api";
+            try_files /\$1-\$arg_architecture.json @no-release;
+        }
+        location @no-release { default_type application/json; return 200 '[]'; }
+
+        # The telemetry backend.
+        location /_/telemetry.kestraneguide.com/ { internal; $telemetry_location }
+
+        # The maker's site, Warp's page, the MCP servers.
+        location ~ ^/_/(?:kestraneguide\.com|www\.warp\.dev|mcp\.[a-z]+\.(?:dev|com)|static\.rust-lang\.org)/ {
+            internal; default_type text/html; return 200 '<!doctype html><title>\$host</title><p>\$host</p>\n';
+        }
     }
 }
 EOF
@@ -193,7 +177,10 @@ EOF
 # without ever accepting, so requests hang until their time-out.
 macsim_network() {
     ip link set lo up || return 1
-    macsim_certificates || { echo "macsim: could not make the certificates (openssl)" >&2; return 1; }
+    if [[ -n ${MACSIM_CERTS_JOB:-} ]] && ! wait "$MACSIM_CERTS_JOB"; then
+        echo "macsim: could not make the certificates (openssl)" >&2
+        return 1
+    fi
     macsim_name_service || return 1
     macsim_sample || { echo "macsim: could not write the readiness sample" >&2; return 1; }
     case $network in

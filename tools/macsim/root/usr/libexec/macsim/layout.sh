@@ -57,7 +57,7 @@ macsim_ownership() {
         [[ $app == /Applications/Safari.app || $app == /Applications/Utilities ]] || mine+=("$app")
     done
     mkdir -p "$MACSIM_LOG" && /usr/bin/chown -R 501:20 -- "${mine[@]}" && /usr/bin/chown root:80 /Applications &&
-        chmod 775 /Applications && chmod 1777 "$MACSIM_LOG" && chmod -f 666 "$MACSIM_LOG"/*.log
+        chmod 775 /Applications && chmod 1777 "$MACSIM_LOG"
 }
 
 macsim_layout() {

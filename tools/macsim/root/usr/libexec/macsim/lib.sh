@@ -429,16 +429,23 @@ mac_password_hash() {
     MACSIM_HASH_JOB=""
     [[ -r $marker ]] && IFS= read -r recorded <"$marker"
     [[ -e $marker && $recorded == "$password" ]] && return 0
+    if [[ $password == macsim ]]; then
+        # The default's hash (openssl passwd -6 -salt macsimsalt macsim), kept
+        # here because every Mac in memory would make it again.
+        printf '%s\n' '$6$macsimsalt$b4fkjp3DLvehbxZBraNqHQ8C/L/uDFIhVGCTD07O4ZRjIARhteOgCZKLkvdYL77YlbY6tMuMcpmQ9Bt/6J8JL/' \
+            >"$MACSIM_RUN/password-hash"
+        MACSIM_HASH_JOB=done
+        return 0
+    fi
     openssl passwd -6 -stdin <<<"$password" >"$MACSIM_RUN/password-hash" &
     MACSIM_HASH_JOB=$!
 }
 
 mac_password() {
     [[ -n ${MACSIM_HASH_JOB:-} ]] || return 0
-    wait "$MACSIM_HASH_JOB" || return 1
+    [[ $MACSIM_HASH_JOB == done ]] || wait "$MACSIM_HASH_JOB" || return 1
     local hash line lines=() i
     IFS= read -r hash <"$MACSIM_RUN/password-hash" || return 1
-    rm -f "$MACSIM_RUN/password-hash"
     mapfile -t lines </etc/shadow
     for i in "${!lines[@]}"; do
         line=${lines[i]}

@@ -21,15 +21,14 @@ MACSIM_HOSTS=(
     mcp.firecrawl.dev mcp.notion.com mcp.slack.com
 )
 MACSIM_TLS=$MACSIM_LIB/tls
-MACSIM_WWW=$MACSIM_LIB/www
 
-# An authority of the state folder and one server certificate naming every
+# An authority of the state folder that is also the certificate of every
 # host. Elliptic-curve keys: RSA keys take a while to make. They are made in
 # the background while the Mac is laid out (macsim_certificates_start), and
 # waited for when the internet comes up.
 macsim_certificates_start() {
     MACSIM_CERTS_JOB=""
-    [[ -s $MACSIM_TLS/server.pem && -s $MACSIM_TLS/ca.pem ]] && return 0
+    [[ -s $MACSIM_TLS/server.pem ]] && return 0
     macsim_certificates &
     MACSIM_CERTS_JOB=$!
 }
@@ -39,15 +38,13 @@ macsim_certificates() {
     local config=$MACSIM_TLS/openssl.cnf sans="" host
     for host in "${MACSIM_HOSTS[@]}"; do sans+=${sans:+,}DNS:$host; done
     printf '[req]\ndistinguished_name = dn\n[dn]\n' >"$config"
-    local openssl=(openssl req -config "$config" -x509 -nodes -newkey ec -pkeyopt ec_paramgen_curve:prime256v1)
-    "${openssl[@]}" -days 3650 -keyout "$MACSIM_TLS/ca.key" -out "$MACSIM_TLS/ca.pem" \
+    # One self-signed certificate is both the authority the trust store holds
+    # and the servers' certificate: one openssl process instead of two.
+    openssl req -config "$config" -x509 -nodes -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -days 825 \
+        -keyout "$MACSIM_TLS/server.key" -out "$MACSIM_TLS/server.pem" \
         -subj "/O=macsim/CN=macsim authority of ${hostname:-a simulated Mac}" \
-        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign \
-        -addext subjectKeyIdentifier=hash 2>/dev/null &&
-        "${openssl[@]}" -days 825 -CA "$MACSIM_TLS/ca.pem" -CAkey "$MACSIM_TLS/ca.key" \
-            -keyout "$MACSIM_TLS/server.key" -out "$MACSIM_TLS/server.pem" -subj /CN=github.com \
-            -addext "subjectAltName=$sans" -addext basicConstraints=CA:FALSE \
-            -addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=serverAuth 2>/dev/null
+        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,digitalSignature,keyCertSign \
+        -addext extendedKeyUsage=serverAuth -addext "subjectAltName=$sans" -addext subjectKeyIdentifier=hash 2>/dev/null
 }
 
 # /etc/hosts, the resolver and the trust store the sim's curl, git and
@@ -61,23 +58,23 @@ macsim_name_service() {
     for host in "${MACSIM_HOSTS[@]}"; do lines+="127.0.0.1	$host"$'\n'; done
     printf '%s' "$lines" >/etc/hosts
     printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >/etc/resolv.conf
-    local ca
-    ca=$(<"$MACSIM_TLS/ca.pem") || return 1
-    printf '%s\n' "$ca" >/etc/ssl/certs/ca-certificates.crt
-    printf '%s\n' "$ca" >/etc/ssl/cert.pem   # macOS's bundle, for programs that look there
+    local ca=""
+    IFS= read -r -d '' ca <"$MACSIM_TLS/server.pem"
+    [[ -n $ca ]] || return 1
+    printf '%s' "$ca" >/etc/ssl/certs/ca-certificates.crt
+    printf '%s' "$ca" >/etc/ssl/cert.pem   # macOS's bundle, for programs that look there
 }
 
 # The readiness samples: a megabyte, of which the check times 800 kB. The
 # rest of the site (Adoptium's answers and packages, the skills repository)
 # is made by tools/macsim/make-site and served from the checkout.
 macsim_sample() {
-    [[ -s $MACSIM_WWW/sample/1m ]] && return 0
-    mkdir -p "$MACSIM_WWW/sample" || return 1
     # A sparse file: what is read is zeros, and nothing is written.
-    truncate -s 1M "$MACSIM_WWW/sample/1m"
+    truncate -s 1M "$MACSIM_RUN/readiness-sample"
 }
 
-# nginx's configuration for the scenario's network and telemetry keys. One
+# nginx's configuration for the scenario's network and telemetry keys, in
+# REPLY. One
 # TLS server answers every host (one TLS context starts quickly): each request
 # is rewritten internally to /_/<host><path>, and the locations below answer
 # per host.
@@ -87,7 +84,7 @@ macsim_nginx_config() {
     [[ $telemetry == error500 ]] && telemetry_reply="return 500;"
     local telemetry_location='proxy_pass http://127.0.0.1:8079; access_log '$MACSIM_LOG'/telemetry.jsonl body;'
     [[ $telemetry == redirect-http ]] && telemetry_location='return 302 http://telemetry.kestraneguide.com$request_uri;'
-    cat <<EOF
+    IFS= read -r -d '' REPLY <<EOF || :
 user root;
 worker_processes 1;
 pid $MACSIM_RUN/nginx.pid;
@@ -98,11 +95,11 @@ http {
     default_type application/octet-stream;
     log_format body escape=none '\$request_body';
     access_log $MACSIM_LOG/nginx-access.log;
-    client_body_temp_path $MACSIM_RUN/nginx/body;
-    proxy_temp_path $MACSIM_RUN/nginx/proxy;
-    fastcgi_temp_path $MACSIM_RUN/nginx/fastcgi;
-    uwsgi_temp_path $MACSIM_RUN/nginx/uwsgi;
-    scgi_temp_path $MACSIM_RUN/nginx/scgi;
+    client_body_temp_path $MACSIM_RUN/nginx-body;
+    proxy_temp_path $MACSIM_RUN/nginx-proxy;
+    fastcgi_temp_path $MACSIM_RUN/nginx-fastcgi;
+    uwsgi_temp_path $MACSIM_RUN/nginx-uwsgi;
+    scgi_temp_path $MACSIM_RUN/nginx-scgi;
     server_tokens off;
     sendfile on;
     $rate
@@ -128,10 +125,10 @@ http {
         location /_/ { internal; return 404; }
 
         # The readiness samples.
-        location = /_/formulae.brew.sh/api/formula.json { internal; default_type application/json; alias $MACSIM_WWW/sample/1m; }
-        location = /_/swscan.apple.com/content/catalogs/index.sucatalog { internal; default_type text/xml; alias $MACSIM_WWW/sample/1m; }
+        location = /_/formulae.brew.sh/api/formula.json { internal; default_type application/json; alias $MACSIM_RUN/readiness-sample; }
+        location = /_/swscan.apple.com/content/catalogs/index.sucatalog { internal; default_type text/xml; alias $MACSIM_RUN/readiness-sample; }
         location = /_/github.com/ { internal; rewrite ^ /_/sample.html last; }
-        location = /_/sample.html { internal; default_type text/html; alias $MACSIM_WWW/sample/1m; }
+        location = /_/sample.html { internal; default_type text/html; alias $MACSIM_RUN/readiness-sample; }
 
         # GitHub: the device-login page, release downloads, the skills repository.
         location = /_/github.com/login/device { internal; default_type text/html; alias "$site/github-device.html"; }
@@ -185,8 +182,8 @@ macsim_network() {
     macsim_sample || { echo "macsim: could not write the readiness sample" >&2; return 1; }
     case $network in
     ok | slow)
-        mkdir -p "$MACSIM_RUN/nginx" || return 1
-        macsim_nginx_config >"$MACSIM_RUN/nginx.conf" || return 1
+        macsim_nginx_config
+        printf '%s' "$REPLY" >"$MACSIM_RUN/nginx.conf" || return 1
         nginx -c "$MACSIM_RUN/nginx.conf" -e "$MACSIM_LOG/nginx-error.log" ||
             { echo "macsim: nginx did not start (see $MACSIM_LOG/nginx-error.log)" >&2; return 1; }
         ;;

@@ -57,7 +57,7 @@ $brew reinstall --cask temurin; echo "reinstall status $?"
 /usr/libexec/java_home -V'
 expect_output "Warning: Not upgrading temurin, the latest version is already installed" "a stale Caskroom entry reads as installed"
 expect_line '^0$' "…although no JDK is there"
-expect_output "==> Running installer for temurin with sudo; the password may be necessary." "reinstall runs the package installer through sudo"
+expect_output "==> Running installer for temurin with \`sudo\` (which may request your password)..." "reinstall runs the package installer through sudo"
 expect_output "reinstall status 0" "…and succeeds"
 expect_line '^    25\.[0-9.]+ \(arm64\) "Eclipse Adoptium" - "OpenJDK 25\.[0-9.]+" /Library/Java/JavaVirtualMachines/temurin-25\.jdk/Contents/Home$' "…leaving Temurin 25 where java_home finds it"
 

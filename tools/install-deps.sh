@@ -25,3 +25,8 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq >/dev/null
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Debian starts nginx as a service when it is installed; only the simulated
+# Mac runs it (inside its own network namespace), so the service goes again.
+if [[ " ${missing[*]} " == *" nginx-light "* ]] && command -v systemctl >/dev/null; then
+  $sudo systemctl disable --now nginx >/dev/null 2>&1 || true
+fi

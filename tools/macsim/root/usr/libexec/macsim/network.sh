@@ -74,10 +74,9 @@ macsim_sample() {
 }
 
 # nginx's configuration for the scenario's network and telemetry keys, in
-# REPLY. One
-# TLS server answers every host (one TLS context starts quickly): each request
-# is rewritten internally to /_/<host><path>, and the locations below answer
-# per host.
+# REPLY. One TLS server answers every host (one TLS context starts quickly):
+# each request is rewritten internally to /_/<host><path>, and the locations
+# below answer per host.
 macsim_nginx_config() {
     local rate="" telemetry_reply="return 204;" site=$MACSIM_HOME/site lib=$MACSIM_LIB
     [[ $network == slow ]] && rate="limit_rate 400k;"
@@ -194,6 +193,16 @@ macsim_network() {
         perl -MIO::Socket::INET -e '
             my @s = map { IO::Socket::INET->new(LocalAddr => "127.0.0.1:$_", Listen => 1024, ReuseAddr => 1) or die "$_: $!\n" } (80, 443);
             close STDIN; close STDOUT; close STDERR; sleep' </dev/null >/dev/null 2>&1 &
+        # The command starts once port 443 listens (state 0A in /proc/net/tcp).
+        local tries address state rest
+        for ((tries = 0; tries < 300; tries++)); do
+            while read -r _ address _ state rest; do
+                [[ $address == 0100007F:01BB && $state == 0A ]] && return 0
+            done </proc/net/tcp
+            sleep 0.01
+        done
+        echo "macsim: the blackhole's sockets did not open" >&2
+        return 1
         ;;
     *) echo "macsim: network must be ok, slow, down or blackhole, not '$network'" >&2; return 1 ;;
     esac

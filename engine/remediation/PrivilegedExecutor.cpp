@@ -4,7 +4,6 @@
 
 #include <QUuid>
 
-#include <cerrno>
 
 namespace varnel {
 
@@ -72,11 +71,6 @@ Expected<PrivilegedExecutor::Session, ServiceError> PrivilegedExecutor::prepare(
     Session session(*fs_, directory, {});
     if (auto p = fs_->setPosixPermissions(kPrivate, directory); !p)
         return Result::failure(p.error());
-    auto attributes = fs_->attributesOfItem(directory);
-    if (!attributes)
-        return Result::failure(attributes.error());
-    if (attributes->type != FileAttributes::Type::directory || (attributes->posixPermissions & 0777) != kPrivate)
-        return Result::failure(ServiceError::fromErrno(EPERM, directory));
 
     const QString askpass = joined(directory, QStringLiteral("askpass.sh"));
     if (auto f = fs_->createFile(askpassScript(prompt).toUtf8(), askpass, kPrivate); !f)

@@ -33,6 +33,8 @@ Result transportFault(const HttpError& error)
 AdoptiumAPI::AdoptiumAPI(const HTTPFetching& http, QString apiBase)
     : http_(&http), apiBase_(apiBase.isEmpty() ? hosts::adoptiumAPI() : std::move(apiBase))
 {
+    while (apiBase_.endsWith(QLatin1Char('/')))
+        apiBase_.chop(1);
 }
 
 QUrl AdoptiumAPI::lookupURL(const QString& major, const QString& architecture) const

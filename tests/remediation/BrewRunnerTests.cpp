@@ -1,4 +1,5 @@
 #include "engine/remediation/BrewRunner.h"
+#include "engine/services/LiveHTTPFetcher.h"
 
 #include "support/FakeFileSystem.h"
 #include "support/FakeProcessRunner.h"
@@ -47,10 +48,10 @@ struct ScriptedBrew {
         BrewRunner::Options options;
         options.packageFolderName = QStringLiteral("varnel");
         options.retryPause = pause;
-        return BrewRunner(kBrew, process, http(), fs,
+        return BrewRunner(kBrew, process, http, fs,
                           PrivilegedExecutor(fs, QStringLiteral("Varnel")), options);
     }
-    static const HTTPFetching& http();
+    LiveHTTPFetcher http;  // the package fallback's lookups are faked; nothing goes out
 
     std::vector<StreamEvent> cask(const QString& name, const CaskRecoveryPolicy& policy, std::stop_token stop = {})
     {
@@ -60,29 +61,6 @@ struct ScriptedBrew {
         return events;
     }
 };
-
-class NoHTTP final : public HTTPFetching {
-public:
-    Expected<HttpDataResult, HttpError> data(const HttpRequest&, std::stop_token) const override { return fail<HttpDataResult>(); }
-    Expected<HttpDownloadResult, HttpError> download(const QUrl&, const DownloadProgress&, std::stop_token) const override
-    {
-        return fail<HttpDownloadResult>();
-    }
-    Expected<ThroughputSample, HttpError> sampleThroughput(const HttpRequest&, int64_t, double, std::stop_token) const override
-    {
-        return fail<ThroughputSample>();
-    }
-
-private:
-    template <typename T>
-    static Expected<T, HttpError> fail() { return Expected<T, HttpError>::failure({HttpErrorKind::other, "offline", 0}); }
-};
-
-const HTTPFetching& ScriptedBrew::http()
-{
-    static const NoHTTP none;
-    return none;
-}
 
 StreamEvent terminal(const std::vector<StreamEvent>& events)
 {
@@ -209,7 +187,7 @@ TEST(BrewRunner, CaskAttemptsAskThroughTheDialogAndTellWhatTheyRetry)
 TEST(BrewRunner, StaleTemurinIsReinstalledWhenTheJDKFolderHasNoTemurin)
 {
     FakeFileSystem fs;
-    const NoHTTP http;
+    const LiveHTTPFetcher http;
     const AdoptiumAPI adoptium(http);
     const CaskRecoveryPolicy policy = CaskRecoveryPolicy::temurin(adoptium, fs);
     fs.addDirectory("/Library/Java/JavaVirtualMachines/zulu-21.jdk");

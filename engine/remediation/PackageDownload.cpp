@@ -1,6 +1,6 @@
 #include "engine/remediation/PackageDownload.h"
 
-#include <QCryptographicHash>
+#include "engine/remediation/Sha256.h"
 
 #include <cerrno>
 
@@ -18,7 +18,7 @@ Expected<T, PackageDownload::Failure> fail(PackageDownload::Failure::Kind kind, 
 
 QString PackageDownload::sha256Hex(const QByteArray& bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return Sha256::hexDigest(bytes);
 }
 
 Expected<QString, PackageDownload::Failure> PackageDownload::packageFolder(const QString& folderName) const

@@ -138,6 +138,7 @@ TEST_F(PackageInstall, GoodPackageIsVerifiedInstalledAndRemoved)
 
 TEST_F(PackageInstall, TamperedPackageIsDeletedAndNothingInstalled)
 {
+    ASSERT_EQ(PackageDownload::sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     publish("tampered bytes", PackageDownload::sha256Hex("the real package"));
     const auto events = install();
     ASSERT_EQ(events.back().kind, Kind::error);

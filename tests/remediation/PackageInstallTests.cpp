@@ -148,6 +148,16 @@ TEST_F(PackageInstall, TamperedPackageIsDeletedAndNothingInstalled)
     EXPECT_TRUE(packagesLeft().isEmpty());
 }
 
+TEST_F(PackageInstall, RedirectAwayFromHttpsIsRefused)
+{
+    publish("pkg");
+    server_.route("/pkg/temurin.pkg", LocalHttpServer::Response::redirect(server_.url("/elsewhere.pkg")));
+    server_.route("/elsewhere.pkg", LocalHttpServer::Response::text(200, "pkg"));
+    EXPECT_EQ(install().back().kind, Kind::error);
+    EXPECT_TRUE(recorded("installer").isEmpty());
+    EXPECT_TRUE(packagesLeft().isEmpty());
+}
+
 TEST_F(PackageInstall, SlowLookupIsToldOnceAndDismissedDialogEndsCanceled)
 {
     publish("pkg", std::nullopt, std::chrono::milliseconds(400));

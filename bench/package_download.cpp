@@ -3,6 +3,7 @@
 //   DownloadAndVerify  : PackageDownload::download() into the private package
 //                        folder, then verify() (SHA-256 of the file)
 //   CurlAndSha256sum   : `curl -s -o FILE URL && sha256sum FILE`
+//   DownloadOnly, VerifyOnly, CurlOnly: the halves, to see where the time goes
 //
 // The goal is at least 80% of curl's speed (time at most 1.25 times curl's).
 
@@ -82,6 +83,55 @@ void CurlAndSha256sum(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * kBytes);
 }
 BENCHMARK(CurlAndSha256sum)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// The two halves, to see where the time goes.
+void DownloadOnly(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    LiveHTTPFetcher http;
+    for (auto _ : state) {
+        auto file = http.download(f.server.url("/package.pkg"));
+        if (!file)
+            state.SkipWithError("download failed");
+        else
+            QFile::remove(file->filePath);
+    }
+    state.SetBytesProcessed(state.iterations() * kBytes);
+}
+BENCHMARK(DownloadOnly)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void VerifyOnly(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    LiveHTTPFetcher http;
+    LiveFileSystem fs;
+    const PackageDownload packages(http, fs);
+    const QString file = packages.packageFolder("varnel-bench").value() + "/verify.pkg";
+    if (!packages.download(f.server.url("/package.pkg"), file, {}, {}))
+        state.SkipWithError("download failed");
+    for (auto _ : state) {
+        if (!packages.verify(file, f.checksum))
+            state.SkipWithError("verify failed");
+    }
+    QFile::remove(file);
+    state.SetBytesProcessed(state.iterations() * kBytes);
+}
+BENCHMARK(VerifyOnly)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void CurlOnly(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const QString file = f.dir.filePath("curl.pkg");
+    const QByteArray command =
+        QStringLiteral("/usr/bin/curl -s -o '%1' '%2'").arg(file, f.server.url("/package.pkg").toString()).toUtf8();
+    for (auto _ : state) {
+        if (std::system(command.constData()) != 0)
+            state.SkipWithError("curl failed");
+    }
+    QFile::remove(file);
+    state.SetBytesProcessed(state.iterations() * kBytes);
+}
+BENCHMARK(CurlOnly)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 }  // namespace
 

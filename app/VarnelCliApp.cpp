@@ -1,6 +1,7 @@
 #include "app/VarnelCliApp.h"
 
 #include "app/CommandLineProduct.h"
+#include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/telemetry/TelemetryService.h"
 #include "ui/VarnelRootView.h"
 
@@ -17,6 +18,8 @@ VarnelCliApp::VarnelCliApp()
     const std::shared_ptr<const ProductConfig> product = ProductConfig::current();
     TelemetryService::configureShared(TelemetryService::defaultConfiguration(
         {product->appID, product->appSupportDirName, product->sessionIDKey()}));
+    // A password-dialog folder left by a run that never ended (the app was killed).
+    PrivilegedExecutor::removeLeftovers(*AppServices::live().fs);
 
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("main-window"));

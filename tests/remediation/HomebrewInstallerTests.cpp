@@ -104,5 +104,7 @@ TEST(HomebrewInstaller, ScriptThatCannotStartEndsWithMinusOne)
     Installer installer;  // nothing scripted: bash fails to launch
     const auto events = installer.install();
     EXPECT_TRUE(outputs(events).front().startsWith("Failed to start Homebrew installer: "));
-    EXPECT_EQ(events.back(), StreamEvent::completed(-1));
+    EXPECT_EQ(events.back().kind, StreamEvent::Kind::completed);
+    EXPECT_EQ(events.back().exitCode, -1);
+    EXPECT_TRUE(events.back().launchFailure.has_value()) << "why it failed travels with the code";
 }

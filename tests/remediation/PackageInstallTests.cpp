@@ -64,7 +64,11 @@ protected:
     QStringList packagesLeft() const
     {
         QStringList found;
-        QDirIterator it(path("cache"), {"*.pkg"}, QDir::Files, QDirIterator::Subdirectories);
+        // Where the installers keep packages: the caches folder (a test folder in test mode).
+        const auto caches = fs_.directory(DirectoryLocation::caches, false);
+        if (!caches)
+            return {};
+        QDirIterator it(*caches, {"*.pkg"}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             found << it.next();
         return found;

@@ -58,10 +58,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(root_.isValid());
-        for (const char* folder : {"bin", "tmp", "cache", "record"})
+        for (const char* folder : {"bin", "tmp", "record"})
             ASSERT_TRUE(QDir(root_.path()).mkpath(folder));
         qputenv("TMPDIR", path("tmp").toUtf8());
-        qputenv("XDG_CACHE_HOME", path("cache").toUtf8());
         qputenv("STANDIN_RECORD", path("record").toUtf8());
         qunsetenv("STANDIN_DIALOG");
         programs_.osascript = script("osascript", kOsascript);

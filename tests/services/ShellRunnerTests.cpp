@@ -2,15 +2,10 @@
 #include "engine/services/ShellRunner.h"
 #include "support/FakeProcessRunner.h"
 
-#include <QFileInfo>
-
 #include <gtest/gtest.h>
-
-#include <signal.h>
 
 #include <cstring>
 #include <future>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -33,20 +28,6 @@ TEST(ShellRunner, ForwardsLinesAndTheExitStatus)
         collect(runner, QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("echo a; echo b >&2; exit 4")});
     EXPECT_EQ(events, (std::vector<StreamEvent>{StreamEvent::output("a"), StreamEvent::output("b"),
                                                 StreamEvent::completed(4)}));
-}
-
-TEST(ShellRunner, ZshLoginShellRunsTheCommandLine)
-{
-    if (!QFileInfo(QStringLiteral("/bin/zsh")).isExecutable())
-        GTEST_SKIP() << "zsh is not installed";
-    ShellRunner runner(std::make_shared<LiveProcessRunner>());
-    const auto events = collect(runner, QStringLiteral("/bin/zsh"),
-                                {QStringLiteral("-lc"), QStringLiteral("print -r -- \"marker:$((6 * 7))\"; exit 3")});
-    ASSERT_FALSE(events.empty());
-    // Login files may print their own lines first; the command's come last.
-    ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[events.size() - 2], StreamEvent::output("marker:42"));
-    EXPECT_EQ(events.back(), StreamEvent::completed(3));
 }
 
 TEST(ShellRunner, LaunchFailureBecomesAMessageAndMinusOne)

@@ -58,8 +58,5 @@ TEST(HomebrewProber, shellThatCannotStartLeavesFactsAbsent)
 {
     FakeProcessRunner process;
     FakeFileSystem fs;
-    const SetupProbeBundle b = HomebrewProber().probe(process, fs);
-    EXPECT_EQ(b, SetupProbeBundle{});
-    EXPECT_EQ(b.versionExitCode, std::nullopt);
-    EXPECT_EQ(b.versionOutput, std::nullopt);
+    EXPECT_EQ(HomebrewProber().probe(process, fs), SetupProbeBundle{});
 }

@@ -15,8 +15,6 @@ TEST(LiveProfiler, profilesThisMachineSanely)
     LiveFileSystem fs;
     const SystemProfile p = SystemProfiler(process, fs).profile();
 
-    EXPECT_TRUE(p.architecture == Architecture::unknown || p.architecture == Architecture::intel ||
-                p.architecture == Architecture::appleSilicon);
 #ifndef __APPLE__
     // Inside the simulated Mac the machine does look like a Mac; only a plain
     // Linux machine is held to these.
@@ -27,12 +25,6 @@ TEST(LiveProfiler, profilesThisMachineSanely)
         EXPECT_TRUE(p.javaState.jvmDirContents.isEmpty());
     }
 #endif
-    if (p.xcodeCommandLineToolsPath) {
-        EXPECT_FALSE(p.xcodeCommandLineToolsPath->isEmpty());
-    }
-    for (const JDKInfo& jdk : p.javaState.installedJDKs)
-        EXPECT_FALSE(jdk.path.isEmpty());
-
     // A second look at an unchanged machine gives the same snapshot.
     EXPECT_EQ(SystemProfiler(process, fs).profile(), p);
 }

@@ -1,4 +1,3 @@
-#include "engine/workflow/CommandLineSpineProvider.h"
 #include "engine/workflow/HomebrewProber.h"
 #include "engine/workflow/HomebrewState.h"
 #include "support/FakeFileSystem.h"
@@ -49,9 +48,6 @@ TEST(HomebrewProber, brewOnDiskButUnknownToTheShellIsNotOnPath)
     SystemProfile arm;
     arm.architecture = Architecture::appleSilicon;
     EXPECT_EQ(homebrewState(arm, b), HomebrewState::notOnPath);
-    const auto remediations = CommandLineSpineProvider().remediations("homebrew", arm, b);
-    ASSERT_EQ(remediations.size(), 1u);
-    EXPECT_EQ(SetupAction::from(remediations[0]).id, QString("path-repair:homebrew"));
 }
 
 TEST(HomebrewProber, shellThatCannotStartLeavesFactsAbsent)

@@ -61,7 +61,7 @@ SetupWorkflow workflowFor(const SystemProfile& profile, const SetupProbeBundle& 
 }
 }  // namespace
 
-TEST(CommandLineSpineProvider, intelHasTwelveStepsAppleSiliconThirteen)
+TEST(CommandLineSpineProvider, intelLeavesOutCodexAndTheFirstFourArePrimary)
 {
     const SetupProbeBundle probes;
     const SetupWorkflow intel = workflowFor(mac(Architecture::intel), probes);

@@ -1,6 +1,5 @@
 #include "engine/services/LiveProcessRunner.h"
 #include "engine/services/ShellRunner.h"
-#include "support/FakeProcessRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -41,15 +40,6 @@ TEST(ShellRunner, LaunchFailureBecomesAMessageAndMinusOne)
     EXPECT_EQ(events[1].exitCode, -1);
     ASSERT_TRUE(events[1].launchFailure);
     EXPECT_EQ(events[1].launchFailure->code, ENOENT);
-
-    // The same mapping for any runner that reports a launch error.
-    auto fake = std::make_shared<testing::FakeProcessRunner>();
-    fake->failToLaunch(QStringLiteral("/bin/zsh -lc brew --version"), QStringLiteral("Permission denied"));
-    const auto faked = collect(ShellRunner(fake), QStringLiteral("/bin/zsh"),
-                               {QStringLiteral("-lc"), QStringLiteral("brew --version")});
-    ASSERT_EQ(faked.size(), 2u);
-    EXPECT_EQ(faked[0], StreamEvent::output("Failed to start /bin/zsh: Permission denied"));
-    EXPECT_EQ(faked[1].exitCode, -1);
 }
 
 TEST(ShellRunner, StopEndsWithCanceledAndStartsNothingAfterwards)

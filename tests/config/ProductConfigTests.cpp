@@ -1,7 +1,5 @@
 #include "app/CommandLineProduct.h"
 #include "engine/config/Products.h"
-#include "engine/probing/SystemProfile.h"
-#include "engine/workflow/CommandLineSpinePolicy.h"
 
 #include <gtest/gtest.h>
 
@@ -15,30 +13,6 @@ TEST(ProductConfig, keysFollowThePrefixNotTheAppID)
     c.appID = QStringLiteral("something-else");
     EXPECT_EQ(c.consentedKey(), key);
     EXPECT_NE(products::homebrew().consentedKey(), key);
-}
-
-TEST(ProductConfig, openableAppsFollowTheFixedOrder)
-{
-    SystemProfile profile;
-    profile.aiTooling.warpApp = true;
-    profile.aiTooling.claudeCodeDesktop = true;
-    const auto apps = commandLineOpenableApps(profile);
-    ASSERT_EQ(apps.size(), 2u);
-    EXPECT_EQ(apps.front().appName, QStringLiteral("Claude.app"));
-    EXPECT_EQ(apps.back().appName, QStringLiteral("Warp.app"));
-    EXPECT_TRUE(commandLineOpenableApps(std::nullopt).empty());
-}
-
-TEST(ProductConfig, defaultPolicyGatesEverythingButCltAndHomebrew)
-{
-    SpineRenderPolicy policy;
-    EXPECT_TRUE(policy.isHomebrewIndependent(QStringLiteral("clt")));
-    EXPECT_TRUE(policy.isHomebrewIndependent(QStringLiteral("homebrew")));
-    EXPECT_FALSE(policy.isHomebrewIndependent(QStringLiteral("git")));
-
-    const auto cli = products::commandLine().spinePolicy;
-    EXPECT_TRUE(cli.isHomebrewIndependent(QStringLiteral("git")));
-    EXPECT_FALSE(cli.isHomebrewIndependent(QStringLiteral("warp")));
 }
 
 TEST(ProductConfig, earlierReadersKeepTheirSnapshot)

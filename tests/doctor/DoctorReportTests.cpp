@@ -99,23 +99,14 @@ TEST(DoctorReport, freshMacIsNotReadyAndSaysWhatTheSummaryScreenSays)
     const QJsonObject json = parsed(report);
     EXPECT_FALSE(json[QStringLiteral("ready")].toBool());
     EXPECT_EQ(strings(json[QStringLiteral("summaryLines")]), report.summaryLines());
-    const QJsonObject profile = json[QStringLiteral("profile")].toObject();
-    EXPECT_EQ(profile[QStringLiteral("architecture")].toString(), QStringLiteral("appleSilicon"));
-    EXPECT_EQ(profile[QStringLiteral("macosVersion")].toString(), QStringLiteral("15.2"));
-    EXPECT_TRUE(profile[QStringLiteral("homebrewPrefix")].isNull());
+    EXPECT_TRUE(json[QStringLiteral("profile")][QStringLiteral("homebrewPrefix")].isNull());
 
     // Every stage in order, with the actions its screen would offer.
     EXPECT_EQ(json[QStringLiteral("stages")].toArray().size(), 13);
     const QJsonObject clt = stageNamed(json, QStringLiteral("clt"));
     EXPECT_EQ(clt[QStringLiteral("classification")].toString(), QStringLiteral("fixable"));
     EXPECT_EQ(strings(clt[QStringLiteral("actions")]), QStringList{QStringLiteral("clt")});
-    EXPECT_EQ(stageNamed(json, QStringLiteral("editor"))[QStringLiteral("placement")].toString(),
-              QStringLiteral("optional"));
-
-    const QString text = report.toText();
-    EXPECT_TRUE(text.contains(QStringLiteral("  •  Command Line Tools: not installed\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("    Actions: brew:warp\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Not ready: 4 of 4 primary stages need work.")));
+    EXPECT_TRUE(report.toText().contains(QStringLiteral("Not ready: 4 of 4 primary stages need work.")));
 }
 
 TEST(DoctorReport, developersMacIsReadyAndOnlyPrimaryStagesDecide)
@@ -125,9 +116,7 @@ TEST(DoctorReport, developersMacIsReadyAndOnlyPrimaryStagesDecide)
     const QJsonObject json = parsed(report);
     EXPECT_TRUE(json[QStringLiteral("ready")].toBool());
     EXPECT_EQ(json[QStringLiteral("profile")][QStringLiteral("java")][QStringLiteral("summary")].toString(),
-              QStringLiteral("1 JDK: 21.0.5 (Eclipse Adoptium, arm64); "
-                             "JAVA_HOME=/Library/Java/temurin-21.jdk/Contents/Home"));
-    EXPECT_TRUE(report.toText().contains(QStringLiteral("  ✓  Homebrew: installed\n")));
+              DoctorReport::javaSummary(developersMac().javaState));
 
     // Warp has no summary line either way, yet a missing Warp is not ready.
     SystemProfile noWarp = developersMac();
@@ -144,6 +133,7 @@ TEST(DoctorReport, unusableHomebrewsGetTheirOwnSummaryLines)
     notOnPath.installedPrimaryToolLocations = {kNativeBrew};
     const DoctorReport offPath = reportFor(developersMac(), notOnPath);
     EXPECT_TRUE(offPath.summaryLines().contains(QStringLiteral("Homebrew: installed, not on PATH")));
+    EXPECT_EQ(offPath.exitCode(), 1);
     EXPECT_EQ(strings(stageNamed(parsed(offPath), QStringLiteral("homebrew"))[QStringLiteral("actions")]),
               QStringList{QStringLiteral("path-repair:homebrew")});
 
@@ -161,7 +151,6 @@ TEST(DoctorReport, unknownFactsAreNullOrUnknownNeverMadeUp)
                           {QString(), QStringLiteral("Azul"), {}, QStringLiteral("/b")}};
     java.javaHomeInActiveShell = QString();  // set but empty is still unset
     EXPECT_EQ(DoctorReport::javaSummary(java), QStringLiteral("2 JDKs: 21.0.5; unknown version (Azul); JAVA_HOME unset"));
-    EXPECT_EQ(Shell::fromPath(QStringLiteral("/usr/local/bin/tcsh")).displayName(), QStringLiteral("tcsh"));
 
     // An unreadable version is null, not "0.0"; no workflow is never ready.
     const ProductConfig config = products::commandLine();
@@ -170,7 +159,6 @@ TEST(DoctorReport, unknownFactsAreNullOrUnknownNeverMadeUp)
     const QJsonObject json = parsed(empty);
     EXPECT_TRUE(json[QStringLiteral("profile")][QStringLiteral("macosVersion")].isNull());
     EXPECT_EQ(json[QStringLiteral("profile")][QStringLiteral("shell")].toString(), QStringLiteral("unknown"));
-    EXPECT_TRUE(empty.toText().contains(QStringLiteral("There is nothing to set up for this product yet.")));
 }
 
 TEST(DoctorProbe, runsTheProductsFlowModelToTheSummaryWithoutReportingIt)
@@ -201,7 +189,6 @@ TEST(DoctorProbe, runsTheProductsFlowModelToTheSummaryWithoutReportingIt)
     // The prober's login-shell answers made it into the Homebrew stage.
     EXPECT_TRUE(report->summaryLines().contains(QStringLiteral("Homebrew: installed")));
     EXPECT_EQ(runner->callCount(QStringLiteral("/bin/zsh -lc /usr/bin/which -a brew")), 1);
-    EXPECT_EQ(report->stages().size(), 13u);
     EXPECT_EQ(tracked, QStringList{QStringLiteral("diagnosis_reached")});  // only where a tracker is given
 
     // No profile at all: an answer, not a hang.

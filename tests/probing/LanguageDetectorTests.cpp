@@ -74,13 +74,3 @@ TEST(LanguageDetector, javaFromTheVirtualMachinesFolder)
         EXPECT_EQ(LanguageDetector(fs).detect(VarnelLanguage::java), LanguageStatus::absent());
     }
 }
-
-TEST(LanguageStatus, captions)
-{
-    EXPECT_EQ(LanguageStatus::alreadySetUp("uv").caption(), QString("already set up (uv)"));
-    EXPECT_EQ(LanguageStatus::managedElsewhere("pyenv").caption(),
-              QString("managed by pyenv — installing ours may conflict"));
-    EXPECT_EQ(LanguageStatus::outdated().caption(),
-              QString("upgrade recommended (an outdated system install was found)"));
-    EXPECT_EQ(LanguageStatus::absent().caption(), std::nullopt);
-}

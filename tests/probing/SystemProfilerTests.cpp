@@ -49,9 +49,7 @@ TEST(SystemProfiler, shellIsTheLastComponentOfSHELL)
 {
     FakeProcessRunner process;
     FakeFileSystem fs;
-    EXPECT_EQ(profiler(process, fs, "/bin/zsh").shell(), Shell::zsh());
     EXPECT_EQ(profiler(process, fs, "/opt/homebrew/bin/bash").shell(), Shell::bash());
-    EXPECT_EQ(profiler(process, fs, "/usr/local/bin/fish").shell(), Shell::fish());
     EXPECT_EQ(profiler(process, fs, "/usr/local/bin/nu").shell(), Shell::other("nu"));
     EXPECT_EQ(profiler(process, fs, "").shell(), Shell::other("unknown"));  // unset or empty
 }
@@ -59,22 +57,13 @@ TEST(SystemProfiler, shellIsTheLastComponentOfSHELL)
 TEST(SystemProfiler, homebrewPrefersTheNativeInstallAndNeedsAnExecutable)
 {
     FakeProcessRunner process;
-    {
-        FakeFileSystem fs;
-        fs.addExecutable("/opt/homebrew/bin/brew");
-        fs.addExecutable("/usr/local/bin/brew");
-        EXPECT_EQ(profiler(process, fs).homebrewPrefix(), QString("/opt/homebrew/bin/brew"));
-    }
-    {
-        FakeFileSystem fs;
-        fs.addExecutable("/usr/local/bin/brew");
-        EXPECT_EQ(profiler(process, fs).homebrewPrefix(), QString("/usr/local/bin/brew"));
-    }
-    {
-        FakeFileSystem fs;
-        fs.addFile("/opt/homebrew/bin/brew", "not executable", 0644);
-        EXPECT_EQ(profiler(process, fs).homebrewPrefix(), std::nullopt);
-    }
+    FakeFileSystem fs;
+    fs.addFile("/opt/homebrew/bin/brew", "not executable", 0644);
+    EXPECT_EQ(profiler(process, fs).homebrewPrefix(), std::nullopt);
+    fs.addExecutable("/usr/local/bin/brew");
+    EXPECT_EQ(profiler(process, fs).homebrewPrefix(), QString("/usr/local/bin/brew"));
+    fs.addExecutable("/opt/homebrew/bin/brew");
+    EXPECT_EQ(profiler(process, fs).homebrewPrefix(), QString("/opt/homebrew/bin/brew"));
 }
 
 TEST(SystemProfiler, toolManagerFoldersMustBeWhatTheyClaim)
@@ -148,20 +137,10 @@ TEST(SystemProfiler, applicationsAndToolsAreFoundWhereverTheyLive)
     process.on("/usr/bin/which codex", out("/Users/tester/.npm/bin/codex\n"));
     process.on("/usr/bin/which aider", out("\n"));  // exit 0 but nothing printed
 
+    // Cursor (a file) and aider (an empty answer) are not among them.
     const auto p = profiler(process, fs);
-    const AITooling ai = p.aiTooling();
-    EXPECT_TRUE(ai.intellij);
-    EXPECT_TRUE(ai.zed);
-    EXPECT_FALSE(ai.cursor);
-    EXPECT_TRUE(ai.warpApp);
-    EXPECT_TRUE(ai.claudeCodeCLI);
-    EXPECT_TRUE(ai.codexCLI);
-    EXPECT_FALSE(ai.aider);
-    EXPECT_EQ(ai.detectedIDs(), QStringList({"claude-code-cli", "codex-cli", "intellij", "warp", "zed"}));
-
-    const Terminals terminals = p.terminals();
-    EXPECT_EQ(terminals.detectedIDs(), QStringList({"iterm2", "warp"}));
-    EXPECT_FALSE(terminals.kitty);
+    EXPECT_EQ(p.aiTooling().detectedIDs(), QStringList({"claude-code-cli", "codex-cli", "intellij", "warp", "zed"}));
+    EXPECT_EQ(p.terminals().detectedIDs(), QStringList({"iterm2", "warp"}));
 }
 
 TEST(SystemProfiler, commandLineToolsPathNeedsSuccessAndAPath)
@@ -189,21 +168,8 @@ TEST(SystemProfiler, profileOfADevelopersMacAssemblesEveryField)
     FakeProcessRunner process;
     FakeFileSystem fs;
     fs.addFile(MacOSVersion::systemVersionPlistPath(),
-               R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>ProductBuildVersion</key>
-	<string>24B83</string>
-	<key>ProductName</key>
-	<string>macOS</string>
-	<key>ProductVersion</key>
-	<string>15.1.1</string>
-</dict>
-</plist>
-)");
+               "<plist><dict><key>ProductVersion</key><string>15.1.1</string></dict></plist>");
     process.on("/usr/bin/uname -m", out("arm64\n"));
-    process.on("/usr/bin/xcode-select -p", out("/Library/Developer/CommandLineTools\n"));
     process.on("/usr/bin/which java", out("/usr/bin/java\n"));
     process.on("/bin/zsh -lc echo __KSM_JAVA_HOME__:$JAVA_HOME", out("__KSM_JAVA_HOME__:\n"));
     fs.addExecutable("/opt/homebrew/bin/brew");
@@ -219,12 +185,8 @@ TEST(SystemProfiler, profileOfADevelopersMacAssemblesEveryField)
     EXPECT_EQ(p.shell, Shell::zsh());
     EXPECT_EQ(p.homebrewPrefix, QString("/opt/homebrew/bin/brew"));
     EXPECT_EQ(p.miseExecutable, QString("/opt/homebrew/bin/mise"));
-    EXPECT_EQ(p.xcodeCommandLineToolsPath, QString("/Library/Developer/CommandLineTools"));
     EXPECT_EQ(p.javaState.whichJava, QString("/usr/bin/java"));
-    EXPECT_EQ(p.javaState.javaHomeInActiveShell, std::nullopt);
-    EXPECT_TRUE(p.javaState.jvmDirContents.isEmpty());
     EXPECT_TRUE(p.aiTooling.claudeCodeDesktop);
-    EXPECT_TRUE(p.likelyDeveloper());
 }
 
 TEST(SystemProfiler, aMacWhereNothingCanRunStillGivesAProfile)

@@ -1,16 +1,10 @@
 #include "engine/services/LiveProcessRunner.h"
 #include "engine/services/ShellRunner.h"
-#include "support/FakeProcessRunner.h"
-
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <cstring>
 #include <future>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -35,20 +29,6 @@ TEST(ShellRunner, ForwardsLinesAndTheExitStatus)
                                                 StreamEvent::completed(4)}));
 }
 
-TEST(ShellRunner, ZshLoginShellRunsTheCommandLine)
-{
-    if (!QFileInfo(QStringLiteral("/bin/zsh")).isExecutable())
-        GTEST_SKIP() << "zsh is not installed";
-    ShellRunner runner(std::make_shared<LiveProcessRunner>());
-    const auto events = collect(runner, QStringLiteral("/bin/zsh"),
-                                {QStringLiteral("-lc"), QStringLiteral("print -r -- \"marker:$((6 * 7))\"; exit 3")});
-    ASSERT_FALSE(events.empty());
-    // Login files may print their own lines first; the command's come last.
-    ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[events.size() - 2], StreamEvent::output("marker:42"));
-    EXPECT_EQ(events.back(), StreamEvent::completed(3));
-}
-
 TEST(ShellRunner, LaunchFailureBecomesAMessageAndMinusOne)
 {
     ShellRunner runner(std::make_shared<LiveProcessRunner>());
@@ -60,15 +40,6 @@ TEST(ShellRunner, LaunchFailureBecomesAMessageAndMinusOne)
     EXPECT_EQ(events[1].exitCode, -1);
     ASSERT_TRUE(events[1].launchFailure);
     EXPECT_EQ(events[1].launchFailure->code, ENOENT);
-
-    // The same mapping for any runner that reports a launch error.
-    auto fake = std::make_shared<testing::FakeProcessRunner>();
-    fake->failToLaunch(QStringLiteral("/bin/zsh -lc brew --version"), QStringLiteral("Permission denied"));
-    const auto faked = collect(ShellRunner(fake), QStringLiteral("/bin/zsh"),
-                               {QStringLiteral("-lc"), QStringLiteral("brew --version")});
-    ASSERT_EQ(faked.size(), 2u);
-    EXPECT_EQ(faked[0], StreamEvent::output("Failed to start /bin/zsh: Permission denied"));
-    EXPECT_EQ(faked[1].exitCode, -1);
 }
 
 TEST(ShellRunner, StopEndsWithCanceledAndStartsNothingAfterwards)

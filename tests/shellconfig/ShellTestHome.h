@@ -24,7 +24,8 @@ namespace varnel::testing {
 inline const ShellMarker testMarker{QStringLiteral("Varnel"), false};
 
 // A real, empty home folder in the temporary directory and a LiveFileSystem
-// whose home it is. Names are relative to the home folder.
+// whose home it is. Names are relative to the home folder. The agent tests
+// use it too.
 class ShellTestHome {
 public:
     ShellTestHome() : home_(QFileInfo(dir_.path()).canonicalFilePath()), fs_(home_) {}
@@ -39,12 +40,14 @@ public:
 
     void write(const QString& name, const QByteArray& bytes, int mode = 0644) const
     {
+        mkdir(QFileInfo(path(name)).path());
         QFile file(path(name));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(bytes);
         file.close();
         chmod(name, mode);
     }
+    void mkdir(const QString& name) const { QDir().mkpath(path(name)); }
     QByteArray read(const QString& name) const  // empty when missing
     {
         QFile file(path(name));

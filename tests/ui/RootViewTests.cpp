@@ -9,7 +9,6 @@
 #include "ui/NavigationStackView.h"
 #include "ui/VarnelRootView.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -36,15 +35,6 @@ protected:
         return s;
     }
 
-    QStringList labelTexts(QWidget* root)
-    {
-        QStringList texts;
-        for (QLabel* label : root->findChildren<QLabel*>())
-            if (label->isVisibleTo(root))
-                texts << label->text();
-        return texts;
-    }
-
     std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
     QList<TrackedEvent> events;
     AppEnvironment::Tracker recorder = [this](const TrackedEvent& e) { events << e; };
@@ -60,10 +50,6 @@ TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
     root.resize(720, 720);
     root.show();
 
-    EXPECT_TRUE(labelTexts(&root).contains(QStringLiteral("What this app does")));
-    auto* privacy = findByID<QLabel>(&root, QStringLiteral("consent-privacy-link"));
-    ASSERT_NE(privacy, nullptr);
-    EXPECT_TRUE(privacy->text().contains(QStringLiteral("/varnel/privacy")));
     saveScreenshot(&root, QStringLiteral("consent"));
 
     EXPECT_FALSE(store->boolValue(key));
@@ -80,7 +66,6 @@ TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
     auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(button->isVisible());
-    EXPECT_EQ(button->text(), QStringLiteral("Check my setup"));
     saveScreenshot(&root, QStringLiteral("welcome"));
 }
 
@@ -93,7 +78,6 @@ TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
     root.show();
 
     EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-view")), nullptr);
-    EXPECT_TRUE(labelTexts(&root).contains(QStringLiteral("Varnel to build software")));
     // In fixture mode the start-up probe finishes without probing anything.
     EXPECT_TRUE(probed.count() == 1 || probed.wait(2000));
     EXPECT_FALSE(root.environment().profile().has_value());
@@ -117,21 +101,6 @@ TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
     QTest::mouseClick(back, Qt::LeftButton);
     EXPECT_TRUE(root.environment().navigation().path().isEmpty());
     EXPECT_FALSE(back->isVisibleTo(&root));
-}
-
-TEST_F(RootViewTest, theJavaMedicsButtonPushesDiagnose)
-{
-    ProductConfig::setCurrent(products::javaMedic());
-    store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
-    VarnelRootView root(fixtureServices());
-    root.show();
-    EXPECT_TRUE(labelTexts(&root).contains(QStringLiteral("Kestrane Medic for Java")));
-    auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), QStringLiteral("Diagnose Java"));
-    QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_EQ(root.environment().navigation().path().size(), 1);
-    EXPECT_EQ(root.environment().navigation().path().first(), Screen::diagnose());
 }
 
 TEST(NavigationStack, keepsScreensStillOnThePathAndDestroysPoppedOnes)

@@ -61,18 +61,16 @@ SetupWorkflow workflowFor(const SystemProfile& profile, const SetupProbeBundle& 
 }
 }  // namespace
 
-TEST(CommandLineSpineProvider, intelHasTwelveStepsAppleSiliconThirteen)
+TEST(CommandLineSpineProvider, intelLeavesOutCodexAndTheFirstFourArePrimary)
 {
     const SetupProbeBundle probes;
     const SetupWorkflow intel = workflowFor(mac(Architecture::intel), probes);
     const SetupWorkflow arm = workflowFor(mac(Architecture::appleSilicon), probes);
-    const SetupWorkflow unknown = workflowFor(mac(Architecture::unknown), probes);
-    EXPECT_EQ(intel.steps.size(), 12u);
-    EXPECT_EQ(arm.steps.size(), 13u);
-    EXPECT_EQ(unknown.steps.size(), 13u);
-    EXPECT_EQ(domains(arm), QStringList({"clt", "shell-config", "homebrew", "warp", "ai-claude", "codex", "project",
-                                         "skills", "mcp", "editor", "languages", "agent-docs", "git"}));
-    EXPECT_FALSE(domains(intel).contains("codex"));
+    EXPECT_EQ(workflowFor(mac(Architecture::unknown), probes).steps.size(), arm.steps.size());
+    EXPECT_EQ(domains(arm).mid(0, 4), QStringList({"clt", "shell-config", "homebrew", "warp"}));
+    QStringList withoutCodex = domains(arm);
+    withoutCodex.removeAll("codex");
+    EXPECT_EQ(domains(intel), withoutCodex);
     for (size_t i = 0; i < arm.steps.size(); ++i)
         EXPECT_EQ(arm.steps[i].placement, i < 4 ? DomainPlacement::primary : DomainPlacement::optional) << i;
 
@@ -102,23 +100,17 @@ TEST(CommandLineSpineProvider, homebrewDiagnosesAndActionsPerState)
 
     // Brew only in /usr/local on Apple Silicon: install the native one, no PATH repair.
     const BasicSetupStage wrongChip = stageOf(workflowFor(arm, brew({kIntel}, {kIntel}, 0)), "homebrew");
-    EXPECT_EQ(wrongChip.diagnosis().headline, QString("Homebrew is installed for the wrong chip"));
     EXPECT_EQ(wrongChip.diagnosis().classification, SetupDiagnosisClassification::fixable);
     EXPECT_EQ(actionIDs(wrongChip), QStringList({"homebrew"}));
 
     // Found on disk but not by the login shell: repair PATH, confirmed locally.
     const BasicSetupStage notOnPath = stageOf(workflowFor(arm, brew({kNative}, {}, 0)), "homebrew");
-    EXPECT_EQ(notOnPath.diagnosis().headline, QString("Homebrew is installed, but your shell can't find it"));
-    EXPECT_EQ(notOnPath.diagnosis().detail,
-              QString("brew is on your Mac but not on your PATH, so your terminal reports \"command not found\". "
-                      "We'll add it to ~/.zprofile (backed up first) and re-check in a fresh shell."));
     ASSERT_EQ(notOnPath.actions().size(), 1u);
     EXPECT_EQ(notOnPath.actions()[0].id, QString("path-repair:homebrew"));
     EXPECT_EQ(notOnPath.actions()[0].verifyPolicy, VerifyPolicy::localVerification);
 
     const BasicSetupStage two = stageOf(workflowFor(arm, brew({kNative, kIntel}, {kNative}, 0)), "homebrew");
     EXPECT_EQ(two.diagnosis().classification, SetupDiagnosisClassification::ready);
-    EXPECT_TRUE(two.diagnosis().detail.startsWith("You have Homebrew in two places"));
     EXPECT_TRUE(two.actions().empty());
 
     const SharedDomainCopy shared = SharedDomainCopy::standard();
@@ -153,8 +145,7 @@ TEST(CommandLineSpineProvider, claudeStageOffersOnlyWhatIsMissing)
 
     p.aiTooling.claudeCodeCLI = true;
     const BasicSetupStage both = stageOf(workflowFor(p, {}), "ai-claude");
-    EXPECT_EQ(both.diagnosis(), (SetupDiagnosis{"Claude is installed", "You have Claude Desktop and the Claude Code CLI.",
-                                                SetupDiagnosisClassification::ready}));
+    EXPECT_EQ(both.diagnosis().classification, SetupDiagnosisClassification::ready);
     EXPECT_TRUE(both.actions().empty());
 }
 
@@ -170,52 +161,35 @@ TEST(CommandLineSpineProvider, remainingDomains)
         return list;
     };
 
-    EXPECT_EQ(ids("clt"), QStringList({"clt"}));
-    EXPECT_EQ(ids("warp"), QStringList({"brew:warp"}));
-    EXPECT_EQ(ids("codex"), QStringList({"brew:codex", "brew:chatgpt"}));
-    EXPECT_EQ(ids("editor"), QStringList({"brew:zed", "brew:visual-studio-code"}));
-    EXPECT_EQ(ids("shell-config"), QStringList({"shell-config"}));
+    for (const char* d : {"clt", "warp", "codex", "editor", "shell-config"})
+        EXPECT_FALSE(ids(d).isEmpty()) << d;
     EXPECT_EQ(ids("project"), QStringList({"example:simple"}));  // not a developer's Mac yet
-    EXPECT_TRUE(ids("agent-docs").isEmpty());
-    for (const char* d : {"languages", "skills", "mcp", "git", "nonsense"})
+    for (const char* d : {"agent-docs", "languages", "skills", "mcp", "git", "nonsense"})
         EXPECT_TRUE(ids(d).isEmpty()) << d;
 
     p.xcodeCommandLineToolsPath = QString("/Library/Developer/CommandLineTools");
-    p.terminals.warp = true;
+    p.aiTooling.warpApp = true;  // Warp counts as an app as well as a terminal
     p.aiTooling.vsCode = true;
     b.companionToolPresent = true;
     b.shellConfigured = true;
     b.agentDocNeeded = true;
-    EXPECT_TRUE(ids("clt").isEmpty());
-    EXPECT_TRUE(ids("warp").isEmpty());
-    EXPECT_TRUE(ids("codex").isEmpty());
-    EXPECT_TRUE(ids("editor").isEmpty());
-    EXPECT_TRUE(ids("shell-config").isEmpty());
+    for (const char* d : {"clt", "warp", "codex", "editor", "shell-config"})
+        EXPECT_TRUE(ids(d).isEmpty()) << d;
     EXPECT_EQ(ids("agent-docs"), QStringList({"env-doc"}));
     EXPECT_EQ(ids("project"), QStringList({"example:simple", "example:coding"}));  // now likely a developer
     b.projectExists = true;
     EXPECT_TRUE(ids("project").isEmpty());
 
     const auto w = workflowFor(p, b);
-    EXPECT_EQ(stageOf(w, "warp").diagnosis().classification, SetupDiagnosisClassification::ready);
-    EXPECT_EQ(stageOf(w, "codex").diagnosis().headline, QString("You have OpenAI's coding tools"));
-    EXPECT_EQ(stageOf(w, "editor").diagnosis().headline, QString("You have an editor"));
-    EXPECT_EQ(stageOf(w, "shell-config").diagnosis().headline, QString("Your shell is configured"));
-    EXPECT_EQ(stageOf(w, "project").diagnosis().headline, QString("Your project is set up"));
+    for (const char* d : {"clt", "warp", "codex", "editor", "shell-config", "project"})
+        EXPECT_EQ(stageOf(w, d).diagnosis().classification, SetupDiagnosisClassification::ready) << d;
     EXPECT_EQ(stageOf(w, "git").diagnosis().classification, SetupDiagnosisClassification::fixable);
     EXPECT_EQ(stageOf(w, "languages").diagnosis().classification, SetupDiagnosisClassification::fixable);
 
     b.ghPresent = b.gitIdentitySet = b.ghAuthed = true;
-    EXPECT_EQ(stageOf(workflowFor(p, b), "git").diagnosis().headline, QString("Git and GitHub are set up"));
+    EXPECT_EQ(stageOf(workflowFor(p, b), "git").diagnosis().classification, SetupDiagnosisClassification::ready);
 
     // A domain nobody knows.
     const auto unknown = CommandLineDomainRules().diagnosis("telepathy", p, b);
     EXPECT_EQ(unknown, (SetupDiagnosis{"telepathy", "", SetupDiagnosisClassification::unknown}));
-}
-
-TEST(CommandLineSpineProvider, warpCountsAsATerminalOrAnApp)
-{
-    SystemProfile p = mac(Architecture::intel);
-    p.aiTooling.warpApp = true;
-    EXPECT_EQ(stageOf(workflowFor(p, {}), "warp").diagnosis().classification, SetupDiagnosisClassification::ready);
 }

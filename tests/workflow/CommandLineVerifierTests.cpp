@@ -33,13 +33,9 @@ TEST(CommandLineVerifier, passesWithToolsSelectedAndGitAnswering)
     FakeProcessRunner process;
     process.on(kCLT, ProcessResult{0, "/Library/Developer/CommandLineTools\n", {}});
     process.on(kGit, ProcessResult{0, "\n  git version 2.39.5 (Apple Git-154)  \nmore\n", {}});
-    const auto r = verifyCommandLine(process);
-    EXPECT_TRUE(r.passed);
-    EXPECT_EQ(r.engineOutcome, QString("likely_resolved"));
-    EXPECT_EQ(r.verifiedItems, QStringList({"Command Line Tools installed", "git version 2.39.5 (Apple Git-154)"}));
-    EXPECT_EQ(r.rawOutput, QString("\n  git version 2.39.5 (Apple Git-154)  \nmore\n"));
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.details.empty());
+    EXPECT_EQ(verifyCommandLine(process),
+              (SetupVerificationResult{"\n  git version 2.39.5 (Apple Git-154)  \nmore\n", true, 0, QString("likely_resolved"),
+                                       {"Command Line Tools installed", "git version 2.39.5 (Apple Git-154)"}, {}}));
 }
 
 TEST(CommandLineVerifier, blockedCases)
@@ -48,12 +44,7 @@ TEST(CommandLineVerifier, blockedCases)
         FakeProcessRunner process;
         process.on(kCLT, ProcessResult{0, "/Library/Developer/CommandLineTools\n", {}});
         process.on(kGit, ProcessResult{0, " \n", {}});
-        const auto r = verifyCommandLine(process);
-        EXPECT_FALSE(r.passed);
-        EXPECT_EQ(r.engineOutcome, QString("blocked"));
-        EXPECT_TRUE(r.verifiedItems.isEmpty());
-        EXPECT_EQ(r.rawOutput, QString(" \n"));
-        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(verifyCommandLine(process), (SetupVerificationResult{" \n", false, 0, QString("blocked"), {}, {}}));
     }
     {  // No developer directory: git is never asked.
         FakeProcessRunner process;
@@ -67,9 +58,7 @@ TEST(CommandLineVerifier, blockedCases)
         FakeProcessRunner process;
         process.on(kCLT, ProcessResult{0, "/Library/Developer/CommandLineTools\n", {}});
         process.on(kGit, ProcessResult{1, "xcrun: error: invalid active developer path\n", {}});
-        const auto r = verifyCommandLine(process);
-        EXPECT_FALSE(r.passed);
-        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(verifyCommandLine(process).exitCode, 1);
     }
     {  // The login shell cannot start, at either step.
         FakeProcessRunner process;
@@ -86,12 +75,8 @@ TEST(HomebrewVerifier, versionItemAndBlockedCases)
         process.on(kBrew, ProcessResult{0, "Homebrew 4.4.0\nHomebrew/homebrew-core (git revision 1a2b)\n", {}});
         const auto r = verifyHomebrew(process);
         EXPECT_TRUE(r.passed);
-        EXPECT_EQ(r.engineOutcome, QString("likely_resolved"));
         EXPECT_EQ(r.verifiedItems, QStringList({"Homebrew installed — version 4.4.0"}));
-        EXPECT_EQ(r.exitCode, 0);
     }
-    EXPECT_EQ(HomebrewVerifier::verifiedItem("Homebrew\n"), QString("Homebrew installed"));
-    EXPECT_EQ(HomebrewVerifier::verifiedItem("brew 4.4.0"), QString("Homebrew installed"));
     {
         FakeProcessRunner process;
         process.on(kBrew, ProcessResult{127, "zsh:1: command not found: brew\n", {}});

@@ -8,9 +8,7 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
-#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -404,28 +402,6 @@ TEST_F(FlowModelTest, outcomeChecklistFromLoginShellChecksAndTheProfile)
           QStringLiteral("JavaScript installed (with mise via Node)")}},
     };
     EXPECT_EQ(model.outcomeAudit(), expected);
-}
-
-TEST_F(FlowModelTest, theUIThreadKeepsRunningWhileProbing)
-{
-    auto d = deps();
-    d.profileMac = [](const AppServices&, std::stop_token stop) -> std::optional<SystemProfile> {
-        for (int i = 0; i < 50 && !stop.stop_requested(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return SystemProfile{};
-    };
-    services.isFixtureMode = false;
-    SetupFlowModel model(config(kAllReady), d);
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-    timer.start(10);
-    model.start(services, std::nullopt);
-    EXPECT_TRUE(model.isBusy());
-    waitIdle(model);
-    // The half-second probe ran while the event loop kept turning.
-    EXPECT_GE(ticks, 5);
-    EXPECT_EQ(model.step(), Step::of(Kind::diagnosisSummary));
 }
 
 TEST_F(FlowModelTest, aModelClosedWhileProbingLeavesItsWorkerHarmless)

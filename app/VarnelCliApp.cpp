@@ -1,6 +1,7 @@
 #include "app/VarnelCliApp.h"
 
 #include "app/CommandLineProduct.h"
+#include "engine/remediation/PrivilegedExecutor.h"
 #include "ui/VarnelRootView.h"
 
 #include <QVBoxLayout>
@@ -12,6 +13,8 @@ VarnelCliApp::VarnelCliApp()
 {
     // Before any view is built: every screen reads the active product.
     ProductConfig::setCurrent(products::commandLine());
+    // A password-dialog folder left by a run that never ended (the app was killed).
+    PrivilegedExecutor::removeLeftovers(*AppServices::live().fs);
 
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("main-window"));

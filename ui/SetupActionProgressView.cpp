@@ -84,11 +84,6 @@ struct SetupActionProgressView::Inbox {
     }
 };
 
-// What of the transcript the user sees.
-struct SetupActionProgressView::Filter {
-    void feed(const QString& line, QStringList& shown) { shown << line; }
-};
-
 SetupActionProgressView::Dependencies SetupActionProgressView::liveDependencies(const AppEnvironment& environment,
                                                                                 std::optional<QString> brewPath)
 {
@@ -111,8 +106,7 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
       remediations_(std::move(remediations)),
       deps_(std::move(dependencies)),
       continuesPastFailure_(continuesPastFailure),
-      onFinish_(std::move(onFinish)),
-      filter_(std::make_unique<Filter>())
+      onFinish_(std::move(onFinish))
 {
     setObjectName(QStringLiteral("setup-action-progress"));
     auto* layout = new QVBoxLayout(this);
@@ -354,7 +348,7 @@ void SetupActionProgressView::apply(const Event& event, QStringList& shown)
 void SetupActionProgressView::append(const QString& line, QStringList& shown)
 {
     lines_ << line;
-    filter_->feed(line, shown);
+    filter_.feed(line, shown);
 }
 
 void SetupActionProgressView::actionEnded()

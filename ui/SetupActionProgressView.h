@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/remediation/InstallOutputFilter.h"
 #include "engine/remediation/SetupRemediationRunner.h"
 #include "engine/telemetry/TrackedEvent.h"
 #include "engine/workflow/SetupFlowModel.h"
@@ -115,8 +116,7 @@ private:
     std::set<QString> failedIDs_;
     int32_t batchCode_ = 0;
     bool sawFailure_ = false;
-    struct Filter;
-    std::unique_ptr<Filter> filter_;
+    InstallOutputFilter filter_;  // what of lines_ the transcript shows, line by line
 
     QLabel* status_ = nullptr;
     QLabel* elapsed_ = nullptr;

@@ -1,6 +1,11 @@
 #include "engine/remediation/SetupRemediationRunner.h"
 
 #include "engine/probing/HomebrewLocations.h"
+#include "engine/remediation/AdoptiumAPI.h"
+#include "engine/remediation/BrewRunner.h"
+#include "engine/remediation/CaskRecoveryPolicy.h"
+#include "engine/remediation/HomebrewInstaller.h"
+#include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/services/Hosts.h"
 #include "engine/shellconfig/ShellConfigurator.h"
 #include "engine/shellconfig/ZprofileWriter.h"
@@ -18,6 +23,19 @@ namespace {
 QString s(const char16_t* text) { return QString::fromUtf16(text); }
 
 const QString kZsh = QStringLiteral("/bin/zsh");
+const QString kCommandLineTools = QStringLiteral("/Library/Developer/CommandLineTools");
+
+// Run by bash as root. The marker file makes softwareupdate list the Command
+// Line Tools; the newest label by version wins.
+const QString kCommandLineToolsScript = QStringList{
+    QStringLiteral("/usr/bin/touch /tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress"),
+    QStringLiteral("LABEL=$(/usr/sbin/softwareupdate -l 2>/dev/null | /usr/bin/grep 'Label:.*Command Line Tools' | "
+                   "/usr/bin/sed -E 's/^.*Label: //' | /usr/bin/sort -V | /usr/bin/tail -n1)"),
+    QStringLiteral("if [ -n \"$LABEL\" ]; then /usr/sbin/softwareupdate -i \"$LABEL\" --verbose; fi"),
+    QStringLiteral("/bin/rm -f /tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress"),
+    QStringLiteral("/usr/bin/xcode-select --switch /Library/Developer/CommandLineTools 2>/dev/null || true"),
+    QStringLiteral("if [ -d /Library/Developer/CommandLineTools ]; then exit 0; else exit 1; fi"),
+}.join(u'\n');
 
 // Casks, each with the standard recovery unless noted.
 struct CaskRow {
@@ -156,7 +174,13 @@ struct SetupRemediationRunner::Run {
     Ending installCommandLineTools() const;
     Ending installHomebrew() const;
     Ending installCask(const CaskRow& row) const;
+    void enableClaudeAutoUpdate() const;
+    void setJavaHome() const;
     Ending installFormula(const QString& formula) const;
+    std::optional<BrewRunner> brewRunner() const;
+    PrivilegedExecutor executor() const { return PrivilegedExecutor(fs(), runner.product_.displayName); }
+    // Runs an installer that reports StreamEvents, passing its lines on.
+    Ending forward(const std::function<void(const StreamSink&)>& work) const;
     Ending afterInstallMise(Ending formula) const;
 };
 
@@ -362,36 +386,133 @@ Ending SetupRemediationRunner::Run::githubAuth() const
     return 0;
 }
 
+Ending SetupRemediationRunner::Run::forward(const std::function<void(const StreamSink&)>& work) const
+{
+    Ending ending = -1;  // an installer that ends without a word never ran
+    work([&](const StreamEvent& event) {
+        switch (event.kind) {
+        case StreamEvent::Kind::output: say(event.text); break;
+        case StreamEvent::Kind::completed: ending = event.exitCode; break;
+        case StreamEvent::Kind::canceled: ending = std::nullopt; break;
+        }
+    });
+    return ending;
+}
+
 Ending SetupRemediationRunner::Run::installCommandLineTools() const
 {
-    say(QStringLiteral("The Command Line Tools install isn't available in this build yet."));
-    return -1;
+    if (fs().fileExists(kCommandLineTools + QStringLiteral("/usr/bin/clang")) || fs().fileExists(kCommandLineTools))
+        return 0;
+    // softwareupdate needs root: the script runs under sudo, which asks
+    // through the password dialog.
+    auto session = executor().prepare(s(u"Enter your Mac password to install Apple's Command Line Tools."));
+    if (!session) {
+        say(QStringLiteral("Couldn't start the install: ") + session.error().localizedDescription());
+        return -1;
+    }
+    say(s(u"Installing Apple's Command Line Tools… macOS will ask for your password once. The download can take "
+          u"several minutes — please keep this window open."));
+    std::optional<int32_t> code;
+    std::optional<QString> launchFailure;
+    runner.services_.process->stream(
+        QStringLiteral("/usr/bin/sudo"), {QStringLiteral("-A"), QStringLiteral("/bin/bash"), QStringLiteral("-c"), kCommandLineToolsScript},
+        session->childEnvironment(currentEnvironment()),
+        [&](const ProcessStreamEvent& event) {
+            switch (event.kind) {
+            case ProcessStreamEvent::Kind::line: say(event.text); break;
+            case ProcessStreamEvent::Kind::exited: code = event.code; break;
+            case ProcessStreamEvent::Kind::failedToStart:
+                if (!event.error.isCanceled())
+                    launchFailure = event.error.message;
+                break;
+            }
+        },
+        stop);
+    if (stopped())
+        return std::nullopt;
+    if (launchFailure || !code) {
+        say(QStringLiteral("Couldn't start the install: ") + launchFailure.value_or(QStringLiteral("no exit status")));
+        return -1;
+    }
+    say(*code == 0 ? QStringLiteral("Command Line Tools installed.")
+                   : QStringLiteral("The Command Line Tools install did not complete. You can retry."));
+    return code;
 }
 
 Ending SetupRemediationRunner::Run::installHomebrew() const
 {
-    say(QStringLiteral("The Homebrew install isn't available in this build yet."));
-    return -1;
+    const HomebrewInstaller installer(*runner.services_.process, fs(), executor(), runner.product_.shellMarker);
+    return forward([&](const StreamSink& sink) { installer.install(stop, sink); });
 }
 
-Ending SetupRemediationRunner::Run::installCask(const CaskRow&) const
+std::optional<BrewRunner> SetupRemediationRunner::Run::brewRunner() const
 {
     if (!runner.brewPath_) {
-        say(s(u"Homebrew isn't available yet \u2014 install Homebrew first."));
-        return -1;
+        say(s(u"Homebrew isn't available yet — install Homebrew first."));
+        return std::nullopt;
     }
-    say(QStringLiteral("Installing apps isn't available in this build yet."));
-    return -1;
+    return BrewRunner(*runner.brewPath_, *runner.services_.process, *runner.services_.http, fs(), executor(),
+                      {runner.product_.cacheDirName});
 }
 
-Ending SetupRemediationRunner::Run::installFormula(const QString&) const
+Ending SetupRemediationRunner::Run::installCask(const CaskRow& row) const
 {
-    if (!runner.brewPath_) {
-        say(s(u"Homebrew isn't available yet \u2014 install Homebrew first."));
+    const std::optional<BrewRunner> brew = brewRunner();
+    if (!brew)
         return -1;
+    const QString cask = QString::fromUtf8(row.cask);
+    const AdoptiumAPI adoptium(*runner.services_.http);
+    const CaskRecoveryPolicy policy =
+        row.kind == Case::installTemurin ? CaskRecoveryPolicy::temurin(adoptium, fs()) : CaskRecoveryPolicy::none();
+    const Ending ending =
+        forward([&](const StreamSink& sink) { brew->installCask(cask, passwordPrompt, policy, stop, sink); });
+    if (ending != 0 || stopped())
+        return ending;
+    if (row.kind == Case::installClaudeCLI)
+        enableClaudeAutoUpdate();
+    else if (row.kind == Case::installTemurin)
+        setJavaHome();
+    return ending;
+}
+
+void SetupRemediationRunner::Run::enableClaudeAutoUpdate() const
+{
+    auto appended = appendToZprofile(QStringLiteral("export CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE=1"),
+                                     QStringLiteral("Claude Code auto-update"),
+                                     QStringLiteral("CLAUDE_CODE_PACKAGE_MANAGER_AUTO_UPDATE"), false);
+    if (!appended)
+        say(QStringLiteral("Couldn't enable Claude Code auto-update: ") + appended.error().localizedDescription());
+    else if (appended->alreadySet)
+        say(QStringLiteral("Claude Code auto-update is already enabled in ~/.zprofile."));
+    else
+        say(QStringLiteral("Enabled Claude Code auto-update in ~/.zprofile (backup at ") + appended->backupPath +
+            QStringLiteral(")."));
+}
+
+void SetupRemediationRunner::Run::setJavaHome() const
+{
+    // macOS finds `java` through /usr/bin/java on its own; JAVA_HOME is for
+    // the build tools that ask for it.
+    const ZprofileWriter writer(fs(), runner.product_.shellMarker);
+    const DiffPreview preview = writer.javaHomePreview(false);
+    if (preview.alreadySet) {
+        say(QStringLiteral("JAVA_HOME is already set in ~/.zprofile."));
+        return;
     }
-    say(QStringLiteral("Installing tools isn't available in this build yet."));
-    return -1;
+    auto applied = writer.apply(preview);
+    if (!applied)
+        say(QStringLiteral("Couldn't set JAVA_HOME: ") + applied.error().localizedDescription());
+    else
+        say(QStringLiteral("Set JAVA_HOME in ~/.zprofile (macOS finds `java` on its own; backup at ") +
+            applied->backupPath + QStringLiteral(")."));
+}
+
+Ending SetupRemediationRunner::Run::installFormula(const QString& formula) const
+{
+    const std::optional<BrewRunner> brew = brewRunner();
+    if (!brew)
+        return -1;
+    return forward([&](const StreamSink& sink) { brew->installFormula(formula, stop, sink); });
 }
 
 Ending SetupRemediationRunner::Run::afterInstallMise(Ending formula) const

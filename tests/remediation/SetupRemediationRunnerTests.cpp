@@ -1,5 +1,7 @@
 #include "engine/remediation/SetupRemediationRunner.h"
+#include "engine/services/LiveHTTPFetcher.h"
 #include "shellconfig/ShellTestHome.h"
+#include "support/FakeFileSystem.h"
 #include "support/FakeProcessRunner.h"
 
 #include <QProcess>
@@ -27,6 +29,15 @@ FakeProcessRunner::Response streams(QStringList lines, int code = 0, std::chrono
     return r;
 }
 
+QStringList outputs(const std::vector<Event>& events)
+{
+    QStringList lines;
+    for (const Event& e : events)
+        if (e.kind == Kind::output)
+            lines << e.text;
+    return lines;
+}
+
 class RunnerTest : public ::testing::Test {
 protected:
     SetupRemediationRunner runner(std::optional<QString> brew = std::nullopt) const
@@ -42,15 +53,6 @@ protected:
         runner(std::move(brew)).run(remediation, QStringLiteral("prompt"), stop,
                                     [&](const Event& e) { events.push_back(e); });
         return events;
-    }
-
-    static QStringList outputs(const std::vector<Event>& events)
-    {
-        QStringList lines;
-        for (const Event& e : events)
-            if (e.kind == Kind::output)
-                lines << e.text;
-        return lines;
     }
 
     std::shared_ptr<FakeProcessRunner> process = std::make_shared<FakeProcessRunner>();
@@ -86,8 +88,15 @@ TEST_F(RunnerTest, EveryCaseEndsWithExactlyOneTerminalEventLast)
         SetupRemediation::installRubyViaMise(), SetupRemediation::installRustViaMise(),
         SetupRemediation::installRustup(), SetupRemediation::installGh(), SetupRemediation::githubAuth(),
     };
-    for (const auto& brew : {std::optional<QString>(), std::optional<QString>(QStringLiteral("/opt/homebrew/bin/brew"))}) {
-        for (const SetupRemediation& remediation : all) {
+    // With a brew too, for the installs that need no password (a failed cask
+    // install is retried after a pause, which only costs time here).
+    std::vector<std::pair<SetupRemediation, std::optional<QString>>> runs;
+    for (const SetupRemediation& remediation : all)
+        runs.emplace_back(remediation, std::nullopt);
+    for (const SetupRemediation& remediation : {SetupRemediation::installMise(), SetupRemediation::installGh()})
+        runs.emplace_back(remediation, QStringLiteral("/opt/homebrew/bin/brew"));
+    {
+        for (const auto& [remediation, brew] : runs) {
             const auto events = run(remediation, brew);
             ASSERT_FALSE(events.empty()) << remediation.id().toStdString();
             EXPECT_TRUE(events.back().isTerminal()) << remediation.id().toStdString();
@@ -256,4 +265,108 @@ TEST_F(RunnerTest, AStopEndsTheRunWithCanceledAndNothingAfterIt)
     worker.join();
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events.back(), Event::canceled());
+}
+
+namespace {
+
+// The installs that ask for a password, with a real temporary home.
+class PrivilegedRunnerTest : public ::testing::Test {
+protected:
+    std::vector<Event> run(const SetupRemediation& remediation, std::stop_token stop = {},
+                           std::shared_ptr<const FileSystemOperating> files = nullptr) const
+    {
+        if (!files)
+            files = std::shared_ptr<const FileSystemOperating>(&home.fs(), [](auto*) {});
+        std::vector<Event> events;
+        const SetupRemediationRunner runner(QStringLiteral("/opt/homebrew/bin/brew"), {process, files, http},
+                                            {QStringLiteral("Varnel"), testMarker, QStringLiteral("varnel")});
+        runner.run(remediation, QStringLiteral("Varnel needs your password."), stop,
+                   [&](const Event& e) { events.push_back(e); });
+        return events;
+    }
+    // The password-dialog folder of the latest run, which must be gone.
+    bool dialogFolderRemains() const
+    {
+        const auto environment = process->environments().back();
+        return environment && environment->count(QStringLiteral("SUDO_ASKPASS")) &&
+               QFileInfo::exists(QFileInfo(environment->at(QStringLiteral("SUDO_ASKPASS"))).path());
+    }
+
+    std::shared_ptr<FakeProcessRunner> process = std::make_shared<FakeProcessRunner>();
+    ShellTestHome home;
+    std::shared_ptr<const HTTPFetching> http = std::make_shared<LiveHTTPFetcher>();
+};
+
+}  // namespace
+
+TEST_F(PrivilegedRunnerTest, CommandLineToolsRunUnderSudoWithTheDialogAndLeaveNoFolder)
+{
+    FakeProcessRunner::Response sudo = streams({QStringLiteral("Downloading: 12.00%")}, 1);
+    process->setFallback([&](const QString& exe, const QStringList& args) -> std::optional<FakeProcessRunner::Response> {
+        if (exe == QStringLiteral("/usr/bin/sudo") && args.size() == 4 && args[3].contains(QStringLiteral("softwareupdate -i \"$LABEL\"")))
+            return sudo;
+        return std::nullopt;
+    });
+    auto events = run(SetupRemediation::installCommandLineTools());
+    EXPECT_EQ(outputs(events).mid(1), (QStringList{QStringLiteral("Downloading: 12.00%"),
+                                                   QStringLiteral("The Command Line Tools install did not complete. You can retry.")}));
+    EXPECT_EQ(events.back(), Event::completed(1));
+    const Environment environment = *process->environments().front();
+    ASSERT_TRUE(environment.count(QStringLiteral("SUDO_ASKPASS")));
+    EXPECT_TRUE(environment.at(QStringLiteral("PATH")).startsWith(QFileInfo(environment.at(QStringLiteral("SUDO_ASKPASS"))).path() + u':'));
+    EXPECT_FALSE(dialogFolderRemains());
+
+    // A stop terminates sudo; the next run is unaffected.
+    sudo = streams({}, 0, std::chrono::seconds(20));
+    std::stop_source stop;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        stop.request_stop();
+    });
+    events = run(SetupRemediation::installCommandLineTools(), stop.get_token());
+    stopper.join();
+    EXPECT_EQ(events.back(), Event::canceled());
+    EXPECT_FALSE(dialogFolderRemains());
+    sudo = streams({}, 0);
+    EXPECT_EQ(run(SetupRemediation::installCommandLineTools()).back(), Event::completed(0));
+
+    // Installed already: nothing to say, nothing to run.
+    auto installed = std::make_shared<FakeFileSystem>();
+    installed->addDirectory(QStringLiteral("/Library/Developer/CommandLineTools"));
+    const int callsBefore = process->calls().size();
+    EXPECT_EQ(run(SetupRemediation::installCommandLineTools(), {}, installed), std::vector{Event::completed(0)});
+    EXPECT_EQ(process->calls().size(), callsBefore);
+}
+
+TEST_F(PrivilegedRunnerTest, CaskInstallsFollowUpInZprofileOnlyAfterSuccess)
+{
+    const QString brew = QStringLiteral("/opt/homebrew/bin/brew install --cask ");
+    process->on(brew + QStringLiteral("claude-code@latest"), streams({QStringLiteral("🍺  claude-code was successfully installed!")}));
+    auto events = run(SetupRemediation::installClaudeCLI());
+    EXPECT_TRUE(outputs(events).back().startsWith(QStringLiteral("Enabled Claude Code auto-update in ~/.zprofile (backup at ")));
+    EXPECT_EQ(events.back(), Event::completed(0));
+    events = run(SetupRemediation::installClaudeCLI());
+    EXPECT_EQ(outputs(events).back(), QStringLiteral("Claude Code auto-update is already enabled in ~/.zprofile."));
+
+    // A dismissed password dialog is a cancel, and nothing is written.
+    process->on(brew + QStringLiteral("temurin"), streams({QStringLiteral("sudo: a password is required")}, 1));
+    EXPECT_EQ(run(SetupRemediation::installTemurin()).back(), Event::canceled());
+    EXPECT_FALSE(home.read(QStringLiteral(".zprofile")).contains("JAVA_HOME"));
+
+    process->on(brew + QStringLiteral("temurin"), streams({}, 0));
+    events = run(SetupRemediation::installTemurin());
+    EXPECT_TRUE(outputs(events).back().startsWith(QStringLiteral("Set JAVA_HOME in ~/.zprofile")));
+    EXPECT_TRUE(home.read(QStringLiteral(".zprofile")).contains("export JAVA_HOME=$(/usr/libexec/java_home)"));
+    EXPECT_FALSE(dialogFolderRemains());
+}
+
+TEST_F(PrivilegedRunnerTest, MiseIsActivatedOnlyWhenItsFormulaInstalled)
+{
+    process->on(QStringLiteral("/opt/homebrew/bin/brew install mise"), streams({}, 1));
+    EXPECT_EQ(run(SetupRemediation::installMise()).back(), Event::completed(1));
+    EXPECT_FALSE(home.exists(QStringLiteral(".zprofile")));
+    process->on(QStringLiteral("/opt/homebrew/bin/brew install mise"), streams({}, 0));
+    const auto events = run(SetupRemediation::installMise());
+    EXPECT_EQ(outputs(events).size(), 2);
+    EXPECT_TRUE(home.read(QStringLiteral(".zshrc")).contains("mise activate zsh)"));
 }

@@ -10,10 +10,10 @@
 // BM_PressToFirstChild: from the screen being shown (what the action button
 // does) to the runner starting its first program, through the real runner and
 // a fake process runner.
-//   first_child_ms   per iteration (goal: at most 50 ms, password dialog aside)
+//   first_child_ms       the mean (goal: at most 50 ms, password dialog aside)
+//   first_child_max_ms   the slowest
 
 #include "app/CommandLineProduct.h"
-#include "support/FakeProcessRunner.h"
 #include "ui/SetupActionProgressView.h"
 
 #include <QApplication>
@@ -35,6 +35,32 @@ using Event = SetupRemediationRunner::Event;
 
 namespace {
 
+// Notes when the first program was asked to start and answers at once.
+class StartClock final : public ProcessRunning {
+public:
+    mutable std::atomic<Clock::time_point::rep> firstStart{0};
+
+    Expected<ProcessResult, ServiceError> run(const QString&, const QStringList&, const std::optional<Environment>&,
+                                              std::stop_token) const override
+    {
+        note();
+        return ProcessResult{};
+    }
+    void stream(const QString&, const QStringList&, const std::optional<Environment>&, const ProcessStreamSink& sink,
+                std::stop_token) const override
+    {
+        note();
+        sink(ProcessStreamEvent::exited(0));
+    }
+
+private:
+    void note() const
+    {
+        Clock::time_point::rep none = 0;
+        firstStart.compare_exchange_strong(none, Clock::now().time_since_epoch().count());
+    }
+};
+
 bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 20000)
 {
     QElapsedTimer timer;
@@ -48,6 +74,7 @@ void BM_StreamingTranscript(benchmark::State& state)
 {
     constexpr int linesPerSecond = 5000;
     constexpr int seconds = 2;
+    double worst = 0, p99 = 0, lines = 0;
     for (auto _ : state) {
         SetupActionProgressView::Dependencies deps;
         deps.track = [](const TrackedEvent&) {};
@@ -81,26 +108,23 @@ void BM_StreamingTranscript(benchmark::State& state)
         probe.stop();
 
         std::sort(gaps.begin(), gaps.end());
-        state.counters["max_gap_ms"] = gaps.empty() ? 0 : gaps.back();
-        state.counters["p99_gap_ms"] = gaps.empty() ? 0 : gaps[gaps.size() * 99 / 100];
-        state.counters["lines"] = double(view.lines().size());
+        worst = std::max(worst, gaps.empty() ? 0.0 : gaps.back());
+        p99 = std::max(p99, gaps.empty() ? 0.0 : gaps[gaps.size() * 99 / 100]);
+        lines = double(view.lines().size());
     }
+    state.counters["max_gap_ms"] = worst;  // over all iterations
+    state.counters["p99_gap_ms"] = p99;
+    state.counters["lines"] = lines;
 }
 BENCHMARK(BM_StreamingTranscript)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PressToFirstChild(benchmark::State& state)
 {
-    auto process = std::make_shared<testing::FakeProcessRunner>();
-    std::atomic<Clock::time_point::rep> firstChild{0};
-    process->setFallback([&](const QString&, const QStringList&) {
-        Clock::time_point::rep expected = 0;
-        firstChild.compare_exchange_strong(expected, Clock::now().time_since_epoch().count());
-        testing::FakeProcessRunner::Response r;
-        r.result = ProcessResult{0, {}, {}};
-        return std::optional(r);
-    });
-    const SetupRemediationRunner runner(std::nullopt, {process, nullptr, nullptr}, {QStringLiteral("Varnel"), ShellMarker{}, QStringLiteral("varnel")});
-    double total = 0;
+    auto process = std::make_shared<StartClock>();
+    std::atomic<Clock::time_point::rep>& firstChild = process->firstStart;
+    const SetupRemediationRunner runner(std::nullopt, {process, nullptr, nullptr},
+                                        {QStringLiteral("Varnel"), ShellMarker{}, QStringLiteral("varnel")});
+    double total = 0, slowest = 0;
     for (auto _ : state) {
         firstChild = 0;
         SetupActionProgressView::Dependencies deps;
@@ -116,10 +140,12 @@ void BM_PressToFirstChild(benchmark::State& state)
                               Clock::time_point(Clock::duration(firstChild.load())) - pressed)
                               .count();
         total += ms;
+        slowest = std::max(slowest, ms);
         state.SetIterationTime(ms / 1000.0);
         processEventsUntil([&] { return view.exitCode().has_value(); });
     }
     state.counters["first_child_ms"] = total / double(state.iterations());
+    state.counters["first_child_max_ms"] = slowest;
 }
 BENCHMARK(BM_PressToFirstChild)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -122,6 +122,7 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
     transcript_ = new QPlainTextEdit(this);
     transcript_->setObjectName(QStringLiteral("setup-action-transcript"));
     transcript_->setReadOnly(true);
+    transcript_->setUndoRedoEnabled(false);  // appends would otherwise each keep an undo step
     transcript_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     transcript_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QFont mono(QStringLiteral("Menlo"));
@@ -288,17 +289,15 @@ void SetupActionProgressView::drain()
     if (events.empty())
         return;
     QStringList shown;
-    std::optional<double> percent;
-    bool sawOutput = false;
+    const Event* lastOutput = nullptr;
     for (const Event& event : events) {
         apply(event, shown);
-        if (event.kind == Event::Kind::output) {
-            sawOutput = true;
-            percent = progressPercentage(event.text);
-        }
+        if (event.kind == Event::Kind::output)
+            lastOutput = &event;
     }
-    if (sawOutput) {
-        showProgress(percent);
+    if (lastOutput) {
+        // Only the newest line says how far along the install is.
+        showProgress(progressPercentage(lastOutput->text));
         if (stall_->isActive() || stallNotice_->isVisible()) {
             stallNotice_->hide();
             stall_->start(int(stallThreshold.count()));

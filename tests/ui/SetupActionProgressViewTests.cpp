@@ -63,26 +63,21 @@ protected:
     {
         SetupActionProgressView::Dependencies deps;
         deps.run = [this](const SetupRemediation& r, const QString&, std::stop_token stop, const EventSink<Event>& sink) {
-            Script script;
-            {
+            const Script script = [&] {
                 std::lock_guard guard(lock);
                 started << r.id();
-                script = scripts[r.id()];
-            }
-            for (const Event& e : script.events)
-                sink(e);
+                return scripts[r.id()];
+            }();
+            std::for_each(script.events.begin(), script.events.end(), sink);
             std::this_thread::sleep_for(script.pause);
-            for (const Event& e : script.later)
-                sink(e);
+            std::for_each(script.later.begin(), script.later.end(), sink);
+            while (script.untilStopped && !stop.stop_requested())
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             if (script.untilStopped) {
-                while (!stop.stop_requested())
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 std::lock_guard guard(lock);
                 stopped << r.id();
-                sink(Event::canceled());
-                return;
             }
-            sink(Event::completed(script.code));
+            sink(script.untilStopped ? Event::canceled() : Event::completed(script.code));
         };
         deps.track = [this](const TrackedEvent& e) { tracked.push_back(e); };
         deps.loginName = QStringLiteral("ada");
@@ -108,13 +103,6 @@ protected:
     {
         std::lock_guard guard(lock);
         return started;
-    }
-    std::vector<QString> trackedNames() const
-    {
-        std::vector<QString> names;
-        for (const auto& e : tracked)
-            names.push_back(e.name);
-        return names;
     }
 
     std::mutex lock;
@@ -202,7 +190,7 @@ TEST_F(ProgressScreenTest, CancelStopsTheRunningActionAndStartsNoOther)
     }));
     QTest::qWait(50);
     EXPECT_EQ(startedIDs(), QStringList{QStringLiteral("clt")});
-    EXPECT_EQ(trackedNames(), std::vector{QStringLiteral("remediation_applied")});
+    EXPECT_EQ(tracked, std::vector{events::remediationApplied(QStringLiteral("clt"), QStringLiteral("softwareupdate"))});
 }
 
 TEST_F(ProgressScreenTest, TheTranscriptFollowsTheNewestLineUnlessScrolledUp)

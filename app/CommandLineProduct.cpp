@@ -6,7 +6,7 @@
 #include "engine/workflow/CommandLineSpinePolicy.h"
 #include "engine/workflow/CommandLineSpineProvider.h"
 #include "engine/workflow/CommandLineVerifier.h"
-#include "engine/workflow/HomebrewProber.h"
+#include "engine/workflow/CommandLineProber.h"
 
 namespace varnel::products {
 
@@ -37,7 +37,7 @@ ProductConfig commandLine()
     c.spineProvider = std::make_shared<CommandLineSpineProvider>(c.sharedDomainCopy);
     c.verifier = std::make_shared<CommandLineVerifier>();
     c.spineCopy = std::make_shared<CommandLineSpineCopy>();
-    c.prober = std::make_shared<HomebrewProber>();
+    c.prober = std::make_shared<CommandLineProber>();
     return c;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CommandLineProduct.h"
 #include "engine/remediation/PrivilegedExecutor.h"
+#include "engine/telemetry/TelemetryService.h"
 #include "ui/VarnelRootView.h"
 
 #include <QVBoxLayout>
@@ -15,10 +16,14 @@ VarnelCliApp::VarnelCliApp()
     ProductConfig::setCurrent(products::commandLine());
     // A password-dialog folder left by a run that never ended (the app was killed).
     PrivilegedExecutor::removeLeftovers(*AppServices::live().fs);
+    // Before anything tracks: usage events carry this product's identity.
+    const std::shared_ptr<const ProductConfig> product = ProductConfig::current();
+    TelemetryService::configureShared(TelemetryService::defaultConfiguration(
+        {product->appID, product->appSupportDirName, product->sessionIDKey()}));
 
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("main-window"));
-    window_->setWindowTitle(ProductConfig::current()->displayName);
+    window_->setWindowTitle(product->displayName);
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new VarnelRootView(AppServices::live()));

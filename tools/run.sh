@@ -117,6 +117,8 @@ if [[ -n ${DISPLAY:-} ]]; then
       install -m 600 "$cookie" "$copy"
       options+=(--set "hostname=$(uname -n)")
     fi
+    # The application runs as the Mac's user (uid 501), who must read it.
+    chown 501:20 "$copy" 2>/dev/null || chmod 644 "$copy"
     options+=(--env "XAUTHORITY=$copy")
   fi
 fi

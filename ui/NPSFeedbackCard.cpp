@@ -3,8 +3,6 @@
 #include "engine/config/ProductConfig.h"
 #include "engine/services/KeyValueStoring.h"
 #include "engine/telemetry/FeedbackEvents.h"
-#include "engine/telemetry/SetupEvents.h"
-#include "engine/telemetry/AppEvents.h"
 #include "ui/UiStyle.h"
 
 #include <QHBoxLayout>
@@ -125,6 +123,7 @@ void NPSFeedbackCard::submit()
     render();
     track_(events::npsSubmitted(score_, reason_->text()));
     store_.setValue(ProductConfig::current()->npsSubmittedKey(), QVariant(true));
+    emit scoreSubmitted();
     QPointer<NPSFeedbackCard> self(this);
     QTimer::singleShot(thanksDelay(), this, [self] {
         if (!self)
@@ -138,6 +137,8 @@ void NPSFeedbackCard::submit()
 
 void NPSFeedbackCard::dismiss()
 {
+    if (phase_ == Phase::submitting || phase_ == Phase::thanks)
+        return;
     track_(events::npsDismissed());
     didDismiss_ = true;
     if (onDismissed_)

@@ -31,10 +31,15 @@ public:
 
     void selectScore(int score);
     void submit();
+    // Does nothing once a score was submitted: the answer is already in.
     void dismiss();
 
     // The pause before the thanks; tests shorten it.
     static void setThanksDelayForTesting(int milliseconds);
+
+signals:
+    // The score went out (at once, not after the thanks' pause).
+    void scoreSubmitted();
 
 private:
     void render();

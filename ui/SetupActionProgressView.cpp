@@ -3,6 +3,7 @@
 #include "engine/config/ProductConfig.h"
 #include "engine/remediation/ProgressPercentage.h"
 #include "engine/services/Background.h"
+#include "engine/telemetry/EventText.h"
 #include "engine/telemetry/RemediationEvents.h"
 #include "engine/telemetry/SetupEvents.h"
 #include "ui/AppEnvironment.h"
@@ -11,7 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -95,7 +96,7 @@ SetupActionProgressView::Dependencies SetupActionProgressView::liveDependencies(
     deps.run = [runner](const SetupRemediation& remediation, const QString& prompt, std::stop_token stop,
                         const EventSink<Event>& sink) { runner.run(remediation, prompt, stop, sink); };
     deps.track = environment.tracker();
-    deps.loginName = QDir(services.fs->homeDirectory()).dirName();
+    deps.loginName = events::currentLoginName();
     return deps;
 }
 
@@ -125,8 +126,7 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
     transcript_->setUndoRedoEnabled(false);  // appends would otherwise each keep an undo step
     transcript_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     transcript_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QFont mono(QStringLiteral("Menlo"));
-    mono.setStyleHint(QFont::Monospace);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);  // Menlo or SF Mono on a Mac
     mono.setPointSize(11);
     transcript_->setFont(mono);
     layout->addWidget(transcript_, 1);
@@ -257,7 +257,7 @@ void SetupActionProgressView::startNext()
 
 void SetupActionProgressView::launch(const SetupRemediation& remediation)
 {
-    deps_.track(events::remediationApplied(remediation.id(), remediation.method()));
+    deps_.track(events::remediationApplied(remediation.id(), remediation.method(), deps_.loginName));
     current_ = remediation;
     actionCode_.reset();
     actionCanceled_ = false;
@@ -366,10 +366,10 @@ void SetupActionProgressView::actionEnded()
     }
     const int32_t code = actionCode_.value_or(-1);
     if (code == 0) {
-        deps_.track(events::remediationCompleted(remediation.id(), 0));
+        deps_.track(events::remediationCompleted(remediation.id(), 0, deps_.loginName));
         trackAfterSuccess(remediation);
     } else {
-        deps_.track(events::remediationFailed(remediation.id(), code, QStringLiteral("nonzero_exit")));
+        deps_.track(events::remediationFailed(remediation.id(), code, QStringLiteral("nonzero_exit"), deps_.loginName));
         failedIDs_.insert(remediation.id());
         if (!sawFailure_)
             batchCode_ = code;

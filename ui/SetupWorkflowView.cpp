@@ -481,9 +481,26 @@ QWidget* SetupWorkflowView::buildOutcome()
     content->addWidget(question);
     auto* notQuite = ui::plainButton(QStringLiteral("Not quite"), QStringLiteral("outcome-blocked"), scaffold);
     auto* yes = ui::prominentButton(QStringLiteral("Yes, all set"), QStringLiteral("outcome-resolved"), scaffold);
-    connect(yes, &QPushButton::clicked, this, [this] { model_->outcomeReported(QStringLiteral("resolved")); });
-    connect(notQuite, &QPushButton::clicked, this, [this] { model_->outcomeReported(QStringLiteral("not_resolved")); });
+    // Once answered (the score was already given, so the screen stays), the
+    // buttons rest and the screen says the answer was taken.
+    auto* taken = caption(QStringLiteral("Thanks — your answer was recorded."), scaffold,
+                          QStringLiteral("outcome-answer-taken"));
+    auto showAnswered = [this, yes, notQuite, taken] {
+        const bool answered = model_->didReportOutcome();
+        yes->setEnabled(!answered);
+        notQuite->setEnabled(!answered);
+        taken->setVisible(answered);
+    };
+    auto answer = [this, showAnswered](const QString& selfReport) {
+        model_->outcomeReported(selfReport);  // may move on to the score screen, replacing this one
+        if (model_->step().kind == Step::Kind::outcome)
+            showAnswered();
+    };
+    connect(yes, &QPushButton::clicked, this, [answer] { answer(QStringLiteral("resolved")); });
+    connect(notQuite, &QPushButton::clicked, this, [answer] { answer(QStringLiteral("not_resolved")); });
     content->addLayout(buttonRow({notQuite, yes}));
+    content->addWidget(taken);
+    showAnswered();
     return scaffold;
 }
 
@@ -500,6 +517,8 @@ QWidget* SetupWorkflowView::buildNps()
             environment_.navigation().popToRoot();
         },
         scaffold);
+    // Submitted is resolved at once: "Done" during the thanks' pause is no dismissal.
+    connect(card, &NPSFeedbackCard::scoreSubmitted, this, [this] { model_->setNpsResolved(true); });
     scaffold->contentLayout()->addWidget(card);
     scaffold->contentLayout()->addStretch();
     auto* done = ui::prominentButton(QStringLiteral("Done"), QStringLiteral("nps-done"), scaffold, true);

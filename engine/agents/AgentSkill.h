@@ -40,6 +40,8 @@ struct AgentSkill {
     // The skills offered, in display order.
     static const std::vector<AgentSkill>& catalog();
     static std::optional<AgentSkill> withSlug(const QString& slug);
+    // The resource folder that holds every bundled skill.
+    static QString resourceFolder() { return QStringLiteral("skills"); }
 };
 
 }  // namespace varnel

@@ -29,4 +29,12 @@ std::optional<MCPServer> MCPServer::withSlug(const QString& slug)
     return std::nullopt;
 }
 
+QString MCPServer::urlWithKey(const std::optional<QString>& apiKey) const
+{
+    if (connection.kind != Connection::Kind::keylessOptionalKey || !connection.keyURLTemplate || !apiKey ||
+        apiKey->isEmpty())
+        return url;
+    return QString(*connection.keyURLTemplate).replace(QStringLiteral("{key}"), *apiKey);
+}
+
 }  // namespace varnel

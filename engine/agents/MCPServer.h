@@ -36,6 +36,10 @@ struct MCPServer {
 
     bool signsInWithOAuth() const { return connection.kind == Connection::Kind::oauth; }
 
+    // The address to register: the key template with every "{key}" replaced
+    // when the server takes a key and a non-empty one is given, else `url`.
+    QString urlWithKey(const std::optional<QString>& apiKey) const;
+
     // The servers offered, in display order.
     static const std::vector<MCPServer>& catalog();
     static std::optional<MCPServer> withSlug(const QString& slug);

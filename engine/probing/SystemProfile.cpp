@@ -14,7 +14,56 @@ QStringList sortedIDs(std::initializer_list<std::pair<bool, const char*>> flags)
     std::sort(ids.begin(), ids.end());
     return ids;
 }
+constexpr ArchitectureNames architectureTable[] = {
+    {Architecture::appleSilicon, "arm64", "appleSilicon", "Apple Silicon (arm64)"},
+    {Architecture::intel, "x86_64", "intel", "Intel (x86_64)"},
+    {Architecture::unknown, "unknown", "unknown", "unknown"},
+};
+
+constexpr std::pair<Shell::Kind, const char*> shellKindTable[] = {
+    {Shell::Kind::zsh, "zsh"}, {Shell::Kind::bash, "bash"}, {Shell::Kind::fish, "fish"}, {Shell::Kind::other, "other"}};
 }  // namespace
+
+const ArchitectureNames& architectureNames(Architecture architecture)
+{
+    for (const auto& row : architectureTable)
+        if (row.architecture == architecture)
+            return row;
+    return architectureTable[std::size(architectureTable) - 1];
+}
+
+Architecture architectureFromMachine(const QString& machine)
+{
+    const QString m = machine.trimmed();
+    for (const auto& row : architectureTable)
+        if (row.architecture != Architecture::unknown && m == QLatin1String(row.machine))
+            return row.architecture;
+    return Architecture::unknown;
+}
+
+Shell Shell::fromPath(const QString& shellPath)
+{
+    const QString name = shellPath.section(u'/', -1);
+    for (const auto& [kind, kindName] : shellKindTable)
+        if (kind != Kind::other && name == QLatin1String(kindName))
+            return {kind, {}};
+    return other(name.isEmpty() ? QStringLiteral("unknown") : name);
+}
+
+QString Shell::kindName() const
+{
+    for (const auto& [k, name] : shellKindTable)
+        if (k == kind)
+            return QString::fromLatin1(name);
+    return QStringLiteral("other");
+}
+
+QString Shell::displayName() const
+{
+    if (kind != Kind::other)
+        return kindName();
+    return name.isEmpty() ? QStringLiteral("unknown") : name;
+}
 
 QStringList AITooling::detectedIDs() const
 {

@@ -10,6 +10,17 @@ namespace varnel {
 
 enum class Architecture { appleSilicon, intel, unknown };
 
+// How each architecture is read from `uname -m` and named in reports and
+// telemetry; one row per architecture.
+struct ArchitectureNames {
+    Architecture architecture;
+    const char* machine;  // `uname -m`, also what telemetry sends
+    const char* id;       // the doctor's JSON
+    const char* text;     // what a person reads
+};
+const ArchitectureNames& architectureNames(Architecture architecture);
+Architecture architectureFromMachine(const QString& machine);
+
 struct OperatingSystemVersion {
     int majorVersion = 0;
     int minorVersion = 0;
@@ -27,6 +38,10 @@ struct Shell {
     static Shell bash() { return {Kind::bash, {}}; }
     static Shell fish() { return {Kind::fish, {}}; }
     static Shell other(QString name) { return {Kind::other, std::move(name)}; }
+    static Shell fromPath(const QString& shellPath);  // $SHELL
+
+    QString kindName() const;     // zsh, bash, fish or other
+    QString displayName() const;  // the kind, or an other shell's own name
 };
 
 struct JDKInfo {

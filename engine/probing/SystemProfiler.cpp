@@ -24,28 +24,6 @@ SystemProfiler::SystemProfiler(const ProcessRunning& process, const FileSystemOp
 {
 }
 
-Architecture SystemProfiler::architectureFromMachine(const QString& machine)
-{
-    const QString m = machine.trimmed();
-    if (m == u"arm64")
-        return Architecture::appleSilicon;
-    if (m == u"x86_64")
-        return Architecture::intel;
-    return Architecture::unknown;
-}
-
-Shell SystemProfiler::shellFromPath(const QString& shellPath)
-{
-    const QString name = shellPath.section(u'/', -1);
-    if (name == u"zsh")
-        return Shell::zsh();
-    if (name == u"bash")
-        return Shell::bash();
-    if (name == u"fish")
-        return Shell::fish();
-    return Shell::other(name.isEmpty() ? QStringLiteral("unknown") : name);
-}
-
 Architecture SystemProfiler::architecture() const
 {
     // The exit code does not matter: only a known machine name counts.
@@ -53,7 +31,7 @@ Architecture SystemProfiler::architecture() const
     return architectureFromMachine(result ? result->standardOutput : QString());
 }
 
-Shell SystemProfiler::shell() const { return shellFromPath(environment_(QStringLiteral("SHELL"))); }
+Shell SystemProfiler::shell() const { return Shell::fromPath(environment_(QStringLiteral("SHELL"))); }
 
 std::optional<QString> SystemProfiler::homebrewPrefix() const
 {

@@ -44,11 +44,6 @@ public:
     // `which <name>` finds it, or Homebrew put an executable of that name in its bin folder.
     bool commandLineToolInstalled(const QString& name) const;
 
-    // "arm64" → appleSilicon, "x86_64" → intel, anything else → unknown.
-    static Architecture architectureFromMachine(const QString& machine);
-    // The shell named by the last path component of a $SHELL value.
-    static Shell shellFromPath(const QString& shellPath);
-
 private:
     std::optional<QString> homeDirectoryIfDirectory(const QString& relative) const;
 

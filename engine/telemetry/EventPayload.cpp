@@ -13,16 +13,16 @@ EventPayload EventPayload::make(const TelemetryEvent& event, const QString& appI
                         event.eventData};
 }
 
-JSONValue EventPayload::toJSON() const
+Json EventPayload::toJSON() const
 {
-    return JSONValue::Object{
-        {QStringLiteral("session_id"), session_id},
-        {QStringLiteral("client_timestamp"), client_timestamp},
-        {QStringLiteral("app_version"), app_version},
-        {QStringLiteral("app_id"), app_id},
-        {QStringLiteral("run_context"), run_context},
-        {QStringLiteral("event_name"), event_name},
-        {QStringLiteral("event_data"), event_data},
+    return Json{
+        {"session_id", session_id},
+        {"client_timestamp", client_timestamp},
+        {"app_version", app_version},
+        {"app_id", app_id},
+        {"run_context", run_context},
+        {"event_name", event_name},
+        {"event_data", event_data},
     };
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/telemetry/JSONValue.h"
+#include "engine/telemetry/Json.h"
 #include "engine/telemetry/TelemetryEvent.h"
 
 #include <QString>
@@ -16,10 +16,10 @@ struct EventPayload {
     QString app_id;
     QString run_context;
     QString event_name;
-    JSONValue::Object event_data;
+    Json event_data;
 
     static EventPayload make(const TelemetryEvent& event, const QString& appID, const QString& runContext);
-    JSONValue toJSON() const;
+    Json toJSON() const;
 };
 
 }  // namespace varnel

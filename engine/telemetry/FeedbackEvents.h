@@ -1,14 +1,13 @@
 #pragma once
 
-#include "engine/config/ProductConfig.h"
 #include "engine/telemetry/TrackedEvent.h"
 
 #include <QString>
 
 #include <optional>
 
-// Usage events of the completion screens: the recommendation score, the goal
-// and next-step prompts, the build-intent prompt and the offers.
+// Usage events of the completion screens: the recommendation score, the
+// build-intent prompt and the offers.
 namespace varnel::events {
 
 // "nps_shown" / "nps_dismissed"
@@ -16,12 +15,6 @@ TrackedEvent npsShown();
 TrackedEvent npsDismissed();
 // "nps_submitted": the reason trimmed, cut to 500 characters, null when empty.
 TrackedEvent npsSubmitted(int score, const QString& reasonText);
-
-// "goal_selected": the detail trimmed, cut to the prompt's limit, null when empty.
-TrackedEvent goalSelected(const QString& goal, const QString& detailText, int detailMaxChars, const QString& surface);
-// "next_step_selected"
-TrackedEvent nextStepSelected(const QString& nextStep, Outcome outcome, const std::optional<QString>& goal,
-                              const QString& surface);
 
 // "build_intent_prompt_shown" / "build_intent_opted_in": surface "post_fix",
 // "modern_home_set" or "no_errors_found".

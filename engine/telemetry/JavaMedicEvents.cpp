@@ -17,62 +17,62 @@ std::optional<int> majorOf(const JDKInfo& jdk)
 TrackedEvent javaDiagnosisReached(const QString& diagnosis, const QString& reason, const ProbeBundle& javaState,
                                   const QString& loginName)
 {
-    JSONValue::Array jdks;
+    Json jdks = Json::array();
     for (const JDKInfo& jdk : javaState.installedJDKs) {
-        jdks.push_back(JSONValue::Object{
-            {s("path"), scrubbedHomePath(jdk.path, loginName)},
-            {s("major_version"), JSONValue::integerOrNull(majorOf(jdk))},
-            {s("vendor"), jdk.vendor.isEmpty() ? JSONValue() : JSONValue(jdk.vendor)},
+        jdks.push_back(Json{
+            {"path", scrubbedHomePath(jdk.path, loginName)},
+            {"major_version", json::integerOrNull(majorOf(jdk))},
+            {"vendor", jdk.vendor.isEmpty() ? Json(nullptr) : Json(jdk.vendor)},
         });
     }
     const int firstMajor = javaState.installedJDKs.empty() ? 0 : majorOf(javaState.installedJDKs.front()).value_or(0);
     const std::optional<QString>& home = javaState.javaHomeInActiveShell;
     const bool homeSet = home && !home->isEmpty();
 
-    return {s("diagnosis_reached"),
+    return {"diagnosis_reached",
             {
-                {s("diagnosis"), diagnosis},
-                {s("reason"), diagnosis == s("unknown") ? truncatedToCharacters(reason, 120) : reason},
-                {s("java_major_version"), firstMajor},
-                {s("discovered_jdks"), std::move(jdks)},
-                {s("current_java_home"), homeSet ? JSONValue(scrubbedHomePath(*home, loginName)) : JSONValue()},
+                {"diagnosis", diagnosis},
+                {"reason", diagnosis == s("unknown") ? truncatedToCharacters(reason, 120) : reason},
+                {"java_major_version", firstMajor},
+                {"discovered_jdks", std::move(jdks)},
+                {"current_java_home", homeSet ? Json(scrubbedHomePath(*home, loginName)) : Json(nullptr)},
             }};
 }
 
 TrackedEvent chooserShown(const QString& screen, int defaultOffered)
 {
-    return {s("chooser_shown"), {{s("screen"), screen}, {s("default_offered"), defaultOffered}}};
+    return {"chooser_shown", {{"screen", screen}, {"default_offered", defaultOffered}}};
 }
 
 TrackedEvent javaVerifyPassed(const QString& javaVersionOutput)
 {
-    return {s("verify_passed"),
+    return {"verify_passed",
             {
-                {s("java_version_excerpt"), javaVersionExcerpt(javaVersionOutput)},
-                {s("java_major_version"), JSONValue::integerOrNull(majorJavaVersion(javaVersionOutput))},
+                {"java_version_excerpt", javaVersionExcerpt(javaVersionOutput)},
+                {"java_major_version", json::integerOrNull(majorJavaVersion(javaVersionOutput))},
             }};
 }
 
 TrackedEvent javaVerifyPassedWithLegacy(const QString& javaVersionOutput, const QString& chosenPath,
                                         const QString& loginName)
 {
-    return {s("verify_passed_with_legacy"),
+    return {"verify_passed_with_legacy",
             {
-                {s("java_version_excerpt"), javaVersionExcerpt(javaVersionOutput)},
-                {s("java_major_version"), JSONValue::integerOrNull(majorJavaVersion(javaVersionOutput))},
-                {s("chosen_path"), scrubbedHomePath(chosenPath, loginName)},
+                {"java_version_excerpt", javaVersionExcerpt(javaVersionOutput)},
+                {"java_major_version", json::integerOrNull(majorJavaVersion(javaVersionOutput))},
+                {"chosen_path", scrubbedHomePath(chosenPath, loginName)},
             }};
 }
 
 TrackedEvent javaVerifyFailed(int exitCode, const QString& javaVersionOutput)
 {
-    return {s("verify_failed"),
-            {{s("exit_code"), exitCode}, {s("java_version_excerpt"), javaVersionExcerpt(javaVersionOutput)}}};
+    return {"verify_failed",
+            {{"exit_code", exitCode}, {"java_version_excerpt", javaVersionExcerpt(javaVersionOutput)}}};
 }
 
 TrackedEvent verifyOfferedFollowup(const QString& firstRemediationID)
 {
-    return {s("verify_offered_followup"), {{s("first_remediation_id"), firstRemediationID}}};
+    return {"verify_offered_followup", {{"first_remediation_id", firstRemediationID}}};
 }
 
 }  // namespace varnel::events

@@ -4,33 +4,33 @@
 
 namespace varnel::events {
 
-namespace {
-QString s(const char* text) { return QString::fromUtf8(text); }
-}  // namespace
-
-TrackedEvent remediationApplied(const QString& remediationID, const QString& method)
+TrackedEvent remediationApplied(const QString& remediationID, const QString& method, const QString& loginName)
 {
-    return {s("remediation_applied"), {{s("remediation_id"), remediationID}, {s("method"), method}}};
+    return {"remediation_applied",
+            {{"remediation_id", scrubbedHomePath(remediationID, loginName)}, {"method", method}}};
 }
 
-TrackedEvent remediationCompleted(const QString& remediationID, int exitCode)
+TrackedEvent remediationCompleted(const QString& remediationID, int exitCode, const QString& loginName)
 {
-    return {s("remediation_completed"), {{s("remediation_id"), remediationID}, {s("exit_code"), exitCode}}};
+    return {"remediation_completed",
+            {{"remediation_id", scrubbedHomePath(remediationID, loginName)}, {"exit_code", exitCode}}};
 }
 
-TrackedEvent remediationFailed(const QString& remediationID, int exitCode, const QString& reason)
+TrackedEvent remediationFailed(const QString& remediationID, int exitCode, const QString& reason,
+                               const QString& loginName)
 {
-    return {s("remediation_failed"),
+    // Scrubbed before the cut, so a cut never leaves part of the name behind.
+    return {"remediation_failed",
             {
-                {s("remediation_id"), remediationID},
-                {s("exit_code"), exitCode},
-                {s("reason"), truncatedToCharacters(reason, 160)},
+                {"remediation_id", scrubbedHomePath(remediationID, loginName)},
+                {"exit_code", exitCode},
+                {"reason", truncatedToCharacters(scrubbedHomePath(reason, loginName), 160)},
             }};
 }
 
-TrackedEvent remediationCanceled(const QString& remediationID)
+TrackedEvent remediationCanceled(const QString& remediationID, const QString& loginName)
 {
-    return {s("remediation_canceled"), {{s("remediation_id"), remediationID}}};
+    return {"remediation_canceled", {{"remediation_id", scrubbedHomePath(remediationID, loginName)}}};
 }
 
 }  // namespace varnel::events

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "engine/probing/SystemProfile.h"
 #include "engine/telemetry/TrackedEvent.h"
-#include "engine/workflow/SetupTypes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -12,8 +11,9 @@
 // Usage events of the setup workflow (command-line, Homebrew and Claude products).
 namespace varnel::events {
 
-// "diagnosis_reached": counts over the primary stages; terminals from the profile.
-TrackedEvent setupDiagnosisReached(const SetupWorkflow& workflow, const std::optional<SystemProfile>& profile);
+// "diagnosis_reached" from the counts over the primary stages: reason
+// "blocked" when any is blocked, else "fixable" when any is fixable, else "ready".
+TrackedEvent setupDiagnosisReached(int fixableCount, int blockedCount, const QStringList& terminals);
 
 // "network_check". `downMbps` (rounded to one decimal) and the estimate are
 // sent only when known.
@@ -31,18 +31,15 @@ TrackedEvent claudePathRepaired(const QString& directory, const QString& loginNa
 // "claude_desktop_installed" / "claude_cli_installed", method "brew".
 TrackedEvent claudeDesktopInstalled();
 TrackedEvent claudeCliInstalled();
-// "claude_conflict_surfaced"
-TrackedEvent claudeConflictSurfaced(int installCount);
 
 // "verify_passed": the verifier's output trimmed and cut to 200 characters,
 // and its engine outcome (empty when none).
-TrackedEvent setupVerifyPassed(const SetupVerificationResult& result);
+TrackedEvent setupVerifyPassed(const QString& rawOutput, const std::optional<QString>& engineOutcome);
 // "verify_failed": engine outcome (empty when none) and exit code (−1 when none).
-TrackedEvent setupVerifyFailed(const SetupVerificationResult& result);
+TrackedEvent setupVerifyFailed(const std::optional<QString>& engineOutcome, std::optional<int> exitCode);
 
-// "outcome_reported" / "claude_outcome_reported": the engine outcome, "blocked"
-// when the verifier gave none, and the user's answer ("resolved", "not_resolved").
+// "outcome_reported": the engine outcome, "blocked" when the verifier gave
+// none, and the user's answer ("resolved", "not_resolved").
 TrackedEvent outcomeReported(const std::optional<QString>& engineOutcome, const QString& selfReport);
-TrackedEvent claudeOutcomeReported(const std::optional<QString>& engineOutcome, const QString& selfReport);
 
 }  // namespace varnel::events

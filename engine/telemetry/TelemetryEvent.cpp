@@ -3,11 +3,11 @@
 namespace varnel {
 
 namespace {
-const QString sessionIDKey = QStringLiteral("sessionID");
-const QString clientTimestampKey = QStringLiteral("clientTimestamp");
-const QString appVersionKey = QStringLiteral("appVersion");
-const QString eventNameKey = QStringLiteral("eventName");
-const QString eventDataKey = QStringLiteral("eventData");
+constexpr const char* sessionIDKey = "sessionID";
+constexpr const char* clientTimestampKey = "clientTimestamp";
+constexpr const char* appVersionKey = "appVersion";
+constexpr const char* eventNameKey = "eventName";
+constexpr const char* eventDataKey = "eventData";
 
 bool isHexDigit(QChar c)
 {
@@ -35,9 +35,9 @@ QString TelemetryEvent::upperCaseText(const QUuid& uuid) { return uuid.toString(
 
 QString TelemetryEvent::lowerCaseText(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toLower(); }
 
-JSONValue TelemetryEvent::toJSON() const
+Json TelemetryEvent::toJSON() const
 {
-    return JSONValue::Object{
+    return Json{
         {sessionIDKey, upperCaseText(sessionID)},
         {clientTimestampKey, clientTimestamp},
         {appVersionKey, appVersion},
@@ -46,38 +46,20 @@ JSONValue TelemetryEvent::toJSON() const
     };
 }
 
-bool TelemetryEvent::appendJSON(QByteArray& out) const
-{
-    out += "{\"sessionID\":";
-    JSONValue::appendEncoded(out, upperCaseText(sessionID));
-    out += ",\"clientTimestamp\":";
-    JSONValue::appendEncoded(out, clientTimestamp);
-    out += ",\"appVersion\":";
-    JSONValue::appendEncoded(out, appVersion);
-    out += ",\"eventName\":";
-    JSONValue::appendEncoded(out, eventName);
-    out += ",\"eventData\":";
-    if (!JSONValue::appendEncoded(out, eventData))
-        return false;
-    out += '}';
-    return true;
-}
-
-Expected<TelemetryEvent, QString> TelemetryEvent::fromJSON(const JSONValue& json)
+Expected<TelemetryEvent, QString> TelemetryEvent::fromJSON(const Json& json)
 {
     using Result = Expected<TelemetryEvent, QString>;
-    if (json.kind() != JSONValue::Kind::object)
+    if (!json.is_object())
         return Result::failure(QStringLiteral("An event is not a JSON object."));
-    const JSONValue::Object& object = json.toObject();
-
-    auto text = [&](const QString& key) -> std::optional<QString> {
-        const JSONValue* value = object.find(key);
-        if (!value || value->kind() != JSONValue::Kind::string)
+    auto text = [&](const char* key) -> std::optional<QString> {
+        const auto found = json.find(key);
+        if (found == json.end() || !found->is_string())
             return std::nullopt;
-        return value->toString();
+        return json::text(*found);
     };
-    auto missing = [](const QString& key) {
-        return Result::failure(QStringLiteral("The event's \"%1\" is missing or of the wrong type.").arg(key));
+    auto missing = [](const char* key) {
+        return Result::failure(QStringLiteral("The event's \"%1\" is missing or of the wrong type.")
+                                   .arg(QString::fromLatin1(key)));
     };
 
     const std::optional<QString> session = text(sessionIDKey);
@@ -95,24 +77,27 @@ Expected<TelemetryEvent, QString> TelemetryEvent::fromJSON(const JSONValue& json
     const std::optional<QString> name = text(eventNameKey);
     if (!name)
         return missing(eventNameKey);
-    const JSONValue* data = object.find(eventDataKey);
-    if (!data || data->kind() != JSONValue::Kind::object)
+    const auto data = json.find(eventDataKey);
+    if (data == json.end() || !data->is_object())
         return missing(eventDataKey);
 
-    return TelemetryEvent{*uuid, *timestamp, *version, *name, data->toObject()};
+    return TelemetryEvent{*uuid, *timestamp, *version, *name, *data};
 }
 
-Expected<std::vector<TelemetryEvent>, QString> TelemetryEvent::decodeList(const QByteArray& json)
+Expected<std::vector<TelemetryEvent>, QString> TelemetryEvent::decodeList(const QByteArray& text)
 {
     using Result = Expected<std::vector<TelemetryEvent>, QString>;
-    auto document = JSONValue::decode(json);
-    if (!document)
-        return Result::failure(document.error());
-    if (document->kind() != JSONValue::Kind::array)
+    Json document;
+    try {
+        document = Json::parse(text.begin(), text.end());
+    } catch (const Json::exception& error) {
+        return Result::failure(QString::fromUtf8(error.what()));
+    }
+    if (!document.is_array())
         return Result::failure(QStringLiteral("The pending events are not a JSON array."));
     std::vector<TelemetryEvent> events;
-    events.reserve(document->toArray().size());
-    for (const JSONValue& element : document->toArray()) {
+    events.reserve(document.size());
+    for (const Json& element : document) {
         auto event = TelemetryEvent::fromJSON(element);
         if (!event)
             return Result::failure(event.error());

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/services/Expected.h"
-#include "engine/telemetry/JSONValue.h"
+#include "engine/telemetry/Json.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,38 +20,25 @@ struct TelemetryEvent {
     QString clientTimestamp;  // e.g. 2026-03-01T14:05:09.123Z
     QString appVersion;
     QString eventName;
-    JSONValue::Object eventData;
+    Json eventData = Json::object();
 
     bool operator==(const TelemetryEvent&) const = default;
 
     // The persisted form: {"sessionID", "clientTimestamp", "appVersion",
     // "eventName", "eventData"} with the session id in upper-case canonical text.
-    JSONValue toJSON() const;
-    static Expected<TelemetryEvent, QString> fromJSON(const JSONValue& json);
+    Json toJSON() const;
+    static Expected<TelemetryEvent, QString> fromJSON(const Json& json);
 
     // The pending file: a JSON array of events.
-    // Written straight into one buffer: the file is rewritten often and may
-    // hold a long backlog.
-    template <typename Events>  // any sized range of TelemetryEvent
-    static std::optional<QByteArray> encodeList(const Events& events)
+    template <typename Events>  // any range of TelemetryEvent
+    static QByteArray encodeList(const Events& events)
     {
-        QByteArray out;
-        out.reserve(static_cast<qsizetype>(events.size()) * 256 + 2);
-        out += '[';
-        bool first = true;
-        for (const TelemetryEvent& event : events) {
-            if (!first)
-                out += ',';
-            first = false;
-            if (!event.appendJSON(out))
-                return std::nullopt;
-        }
-        out += ']';
-        return out;
+        Json list = Json::array();
+        for (const TelemetryEvent& event : events)
+            list.push_back(event.toJSON());
+        return json::encoded(list);
     }
-    // toJSON()'s text appended to `out`; false on a number JSON cannot hold.
-    bool appendJSON(QByteArray& out) const;
-    static Expected<std::vector<TelemetryEvent>, QString> decodeList(const QByteArray& json);
+    static Expected<std::vector<TelemetryEvent>, QString> decodeList(const QByteArray& text);
 
     // Canonical UUID text (8-4-4-4-12 hexadecimal digits, either case), nothing else.
     static std::optional<QUuid> parseUUID(const QString& text);

@@ -2,7 +2,6 @@
 
 #include "engine/services/AppServices.h"
 #include "engine/services/Hosts.h"
-#include "engine/config/ProductConfig.h"
 #include "engine/services/LiveHTTPFetcher.h"
 #include "engine/telemetry/AnonKey.h"
 #include "engine/telemetry/EventPayload.h"
@@ -12,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtGlobal>
 
 #include <condition_variable>
@@ -73,22 +73,23 @@ std::chrono::milliseconds TelemetryService::defaultRetryDelay(int attempt)
     return std::chrono::milliseconds(250 << (attempt + 1));
 }
 
-QString TelemetryService::defaultPendingFilePath(const FileSystemOperating& fs)
+QString TelemetryService::defaultPendingFilePath(const FileSystemOperating& fs, const QString& appSupportDirName)
 {
     const auto support = fs.directory(DirectoryLocation::applicationSupport, true);
     const QString base = support ? support.value() : fs.temporaryDirectory();
-    return QDir(QDir(base).filePath(ProductConfig::current()->appSupportDirName))
-        .filePath(QStringLiteral("pending-events.json"));
+    return QDir(QDir(base).filePath(appSupportDirName)).filePath(QStringLiteral("pending-events.json"));
 }
 
-TelemetryService::Configuration TelemetryService::defaultConfiguration(std::optional<QString> pendingFilePath)
+TelemetryService::Configuration TelemetryService::defaultConfiguration(const ProductIdentity& product,
+                                                                       std::optional<QString> pendingFilePath)
 {
     const AppServices& live = AppServices::live();
     Configuration c;
     c.endpointURL = QUrl(hosts::telemetryBackend() + QStringLiteral("/api/database/records/usage_events"));
     c.anonKey = telemetry::anonKey();
     c.appVersion = appVersionLabel();
-    c.appID = ProductConfig::current()->appID;
+    c.appID = product.appID;
+    c.sessionIDKey = product.sessionIDKey;
     c.runContext = qEnvironmentVariableIsSet("VARNEL_RUN_CONTEXT") ? qEnvironmentVariable("VARNEL_RUN_CONTEXT")
                                                                     : QStringLiteral("release");
     c.disabled = qEnvironmentVariable("VARNEL_TELEMETRY_DISABLED") == QStringLiteral("1");
@@ -97,14 +98,41 @@ TelemetryService::Configuration TelemetryService::defaultConfiguration(std::opti
     };
     c.kvStore = live.store;
     c.fs = live.fs;
-    c.pendingFilePath = pendingFilePath ? *pendingFilePath : defaultPendingFilePath(*live.fs);
+    c.pendingFilePath = pendingFilePath ? *pendingFilePath : defaultPendingFilePath(*live.fs, product.appSupportDirName);
     return c;
+}
+
+namespace {
+std::mutex& sharedLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+std::unique_ptr<TelemetryService>& sharedInstance()
+{
+    static std::unique_ptr<TelemetryService> instance;
+    return instance;
+}
+}  // namespace
+
+bool TelemetryService::configureShared(Configuration configuration)
+{
+    std::lock_guard guard(sharedLock());
+    if (sharedInstance())
+        return false;
+    sharedInstance() = std::make_unique<TelemetryService>(std::move(configuration));
+    return true;
 }
 
 TelemetryService& TelemetryService::shared()
 {
-    static TelemetryService instance(defaultConfiguration());
-    return instance;
+    std::lock_guard guard(sharedLock());
+    if (!sharedInstance()) {
+        Configuration inert;  // no store, no file, no HTTP client
+        inert.disabled = true;
+        sharedInstance() = std::make_unique<TelemetryService>(std::move(inert));
+    }
+    return *sharedInstance();
 }
 
 // ---- lifecycle ------------------------------------------------------------------------
@@ -112,8 +140,9 @@ TelemetryService& TelemetryService::shared()
 TelemetryService::TelemetryService(Configuration configuration)
     : configuration_(std::move(configuration)),
       // Switched off, the service leaves the user's settings alone too.
-      sessionID_(configuration_.kvStore && !configuration_.disabled ? SessionID(*configuration_.kvStore).value()
-                                                                    : QUuid::createUuid()),
+      sessionID_(configuration_.kvStore && !configuration_.disabled && !configuration_.sessionIDKey.isEmpty()
+                     ? SessionID(*configuration_.kvStore, configuration_.sessionIDKey).value()
+                     : QUuid::createUuid()),
       pendingFile_(configuration_.pendingFilePath),
       http_(configuration_.fetcherFactory ? configuration_.fetcherFactory(configuration_) : nullptr)
 {
@@ -126,10 +155,12 @@ TelemetryService::~TelemetryService() = default;
 
 // ---- the public face: hands work to the service's thread -------------------------------
 
-void TelemetryService::track(const QString& name, JSONValue::Object data)
+void TelemetryService::track(const QString& name, Json data)
 {
     if (configuration_.disabled)
         return;
+    if (data.is_null())  // a builder's `{}` means no data
+        data = Json::object();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     executor_.post([this, name, data = std::move(data), now](std::stop_token) mutable {
         append(Event{sessionID_, timestamp(now), configuration_.appVersion, name, std::move(data)});
@@ -175,14 +206,13 @@ bool TelemetryService::send(const Event& event, int attempt, std::stop_token sto
 {
     const EventPayload payload = EventPayload::make(event, configuration_.appID, configuration_.runContext);
     // The backend takes a list of records: one event is a one-element array.
-    const std::optional<QByteArray> body = JSONValue(JSONValue::Array{payload.toJSON()}).encoded();
-    if (!body || !http_)
+    if (!http_)
         return false;
 
     HttpRequest request;
     request.url = configuration_.endpointURL;
     request.method = "POST";
-    request.body = *body;
+    request.body = json::encoded(Json::array({payload.toJSON()}));
     request.timeoutSeconds = 60;
 
     for (;; ++attempt) {
@@ -249,7 +279,10 @@ void TelemetryService::flushStep(std::stop_token stop)
 void TelemetryService::loadPendingNow()
 {
     const FileSystemOperating* fs = configuration_.fs.get();
-    if (!fs || pendingFile_.isEmpty() || !fs->fileExists(pendingFile_))
+    if (!fs || pendingFile_.isEmpty())
+        return;
+    removeLeftoverTemporaryFiles();
+    if (!fs->fileExists(pendingFile_))
         return;
     const auto contents = fs->contents(pendingFile_);
     if (!contents) {
@@ -266,6 +299,24 @@ void TelemetryService::loadPendingNow()
     pending_.insert(pending_.begin(), std::make_move_iterator(loaded.value().begin()),
                     std::make_move_iterator(loaded.value().end()));
     startFlush();
+}
+
+// An atomic write goes to "<file>.XXXXXX" beside the file and is renamed over
+// it; a process killed mid-write leaves that temporary file behind, and
+// nothing else would ever remove it.
+void TelemetryService::removeLeftoverTemporaryFiles()
+{
+    const FileSystemOperating& fs = *configuration_.fs;
+    const QFileInfo pending(pendingFile_);
+    const auto names = fs.contentsOfDirectory(pending.absolutePath());
+    if (!names)
+        return;
+    static const QRegularExpression temporarySuffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QString prefix = pending.fileName();
+    for (const QString& name : names.value()) {
+        if (name.startsWith(prefix) && temporarySuffix.match(QStringView(name).mid(prefix.size())).hasMatch())
+            (void)fs.removeItem(pending.absoluteDir().filePath(name));
+    }
 }
 
 void TelemetryService::persistPendingNow()
@@ -289,12 +340,9 @@ void TelemetryService::persistPendingNow()
             (void)fs->removeItem(pendingFile_);
         return;
     }
-    const std::optional<QByteArray> encoded = TelemetryEvent::encodeList(pending_);
-    if (!encoded)
-        return fail(QStringLiteral("An event holds a number that JSON cannot represent."));
     // Written to a temporary file and renamed over the old one, so a crash at
     // any moment leaves either the old list or the new one.
-    const auto written = fs->writeData(*encoded, pendingFile_, true);
+    const auto written = fs->writeData(TelemetryEvent::encodeList(pending_), pendingFile_, true);
     if (!written)
         fail(written.error().localizedDescription());
 }

@@ -3,7 +3,7 @@
 #include "engine/services/FileSystemOperating.h"
 #include "engine/services/HTTPFetching.h"
 #include "engine/services/KeyValueStoring.h"
-#include "engine/telemetry/JSONValue.h"
+#include "engine/telemetry/Json.h"
 #include "engine/telemetry/SerialExecutor.h"
 #include "engine/telemetry/TelemetryEvent.h"
 #include "engine/telemetry/TrackedEvent.h"
@@ -32,15 +32,26 @@ namespace varnel {
 // never wait:
 //
 //   TelemetryService::shared().track(events::consentGiven());
+//
+// The service knows nothing of products: the application hands it the
+// product's identity once, at start, through configureShared().
 class TelemetryService {
 public:
     using Event = TelemetryEvent;
+
+    // What the service needs to know of the product it reports for.
+    struct ProductIdentity {
+        QString appID;              // sent with every event, e.g. "varnel-cli"
+        QString appSupportDirName;  // the pending file's folder under Application Support
+        QString sessionIDKey;       // the user-defaults key holding the session id
+    };
 
     struct Configuration {
         QUrl endpointURL;
         QString anonKey;     // sent as a bearer token
         QString appVersion;  // e.g. "1.4 (27)"
         QString appID;
+        QString sessionIDKey;
         QString runContext;  // "release" unless the environment says otherwise
         bool disabled = false;
         // Builds, once, the HTTP client that every post goes through. The
@@ -56,16 +67,22 @@ public:
     };
 
     // The live configuration: the backend endpoint, the compiled-in key, the
-    // application's version, the current product's id, the environment
+    // application's version, the product's identity, the environment
     // switches VARNEL_RUN_CONTEXT and VARNEL_TELEMETRY_DISABLED, the live
     // stores. The pending file is computed when none is given.
-    static Configuration defaultConfiguration(std::optional<QString> pendingFilePath = std::nullopt);
-    // <Application Support, or the temporary folder>/<product folder>/pending-events.json
-    static QString defaultPendingFilePath(const FileSystemOperating& fs);
+    static Configuration defaultConfiguration(const ProductIdentity& product,
+                                              std::optional<QString> pendingFilePath = std::nullopt);
+    // <Application Support, or the temporary folder>/<appSupportDirName>/pending-events.json
+    static QString defaultPendingFilePath(const FileSystemOperating& fs, const QString& appSupportDirName);
     // 0.5 s after the first try, 1 s after the second.
     static std::chrono::milliseconds defaultRetryDelay(int attempt);
 
-    // The process-wide instance, built on first use from defaultConfiguration().
+    // Builds the process-wide instance. Call it once, at start, before anything
+    // tracks; false (and nothing changes) when the instance already exists.
+    static bool configureShared(Configuration configuration);
+    // The process-wide instance. Before configureShared() it is a disabled
+    // service that reads and writes nothing, so a program or test that never
+    // configured telemetry never sends any.
     static TelemetryService& shared();
 
     explicit TelemetryService(Configuration configuration);
@@ -75,7 +92,7 @@ public:
 
     // Queues one event and starts a flush. Never blocks; does nothing when
     // telemetry is disabled.
-    void track(const QString& name, JSONValue::Object data = {});
+    void track(const QString& name, Json data = Json::object());
     void track(TrackedEvent event) { track(event.name, std::move(event.data)); }
 
     // Starts sending the queued events, unless a flush is already running (it
@@ -109,6 +126,7 @@ private:
     void startFlush();
     void flushStep(std::stop_token stop);
     void loadPendingNow();
+    void removeLeftoverTemporaryFiles();
     void persistPendingNow();
 
     const Configuration configuration_;

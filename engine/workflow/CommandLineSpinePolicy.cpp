@@ -3,7 +3,6 @@
 #include "engine/services/Hosts.h"
 #include "engine/probing/SystemProfile.h"
 #include "engine/telemetry/SetupEvents.h"
-#include "engine/telemetry/TelemetryService.h"
 
 namespace varnel {
 
@@ -64,9 +63,8 @@ SpineRenderPolicy commandLineSpinePolicy()
 
     p.remediationCaptions = {
         {s("brew:warp"), s("We'll install Warp via Homebrew, the fast terminal Kestrane Guide recommends.")}};
-    p.onOutcomeReported = [](const std::optional<QString>& engineOutcome, const QString& selfReport) {
-        TelemetryService::shared().track(events::outcomeReported(engineOutcome, selfReport));
-    };
+    p.onOutcomeReported = [](const std::optional<QString>& engineOutcome, const QString& selfReport,
+                             const EventTracker& track) { track(events::outcomeReported(engineOutcome, selfReport)); };
     p.outcomeOpenableApps = [](const std::optional<SystemProfile>& profile, const std::optional<SetupProbeBundle>&) {
         return commandLineOpenableApps(profile);
     };

@@ -7,7 +7,6 @@
 #include "engine/shellconfig/ShellConfigurator.h"
 #include "engine/telemetry/FeedbackEvents.h"
 #include "engine/telemetry/SetupEvents.h"
-#include "engine/telemetry/TelemetryService.h"
 #include "engine/workflow/HomebrewVerifier.h"
 #include "engine/workflow/NetworkReadinessProbe.h"
 
@@ -39,8 +38,9 @@ SetupFlowModel::SetupFlowModel(SetupProduct product, Dependencies dependencies, 
             return SystemProfiler(StoppingProcessRunner(*services.processRunner, stop), *services.fs).profile();
         };
     }
+    // Whoever builds the model decides where events go; by default nowhere.
     if (!deps_.track)
-        deps_.track = [](const TrackedEvent& event) { TelemetryService::shared().track(event); };
+        deps_.track = [](const TrackedEvent&) {};
 }
 
 SetupFlowModel::~SetupFlowModel() { stop_.request_stop(); }
@@ -172,7 +172,19 @@ void SetupFlowModel::sendDiagnosisEvent()
     if (didEmitDiagnosis_)
         return;
     didEmitDiagnosis_ = true;
-    trackEvent(events::setupDiagnosisReached(workflow_.value_or(SetupWorkflow{}), profile_));
+    int fixable = 0;
+    int blocked = 0;
+    if (workflow_) {
+        for (const WorkflowStep& step : workflow_->steps) {
+            if (step.placement != DomainPlacement::primary || !step.stage)
+                continue;
+            const SetupDiagnosisClassification c = step.stage->diagnosis().classification;
+            fixable += c == SetupDiagnosisClassification::fixable;
+            blocked += c == SetupDiagnosisClassification::blocked;
+        }
+    }
+    trackEvent(events::setupDiagnosisReached(fixable, blocked,
+                                             profile_ ? profile_->terminals.detectedIDs() : QStringList()));
 }
 
 // ---- 3. Readiness ----------------------------------------------------------------
@@ -353,7 +365,8 @@ void SetupFlowModel::verify()
             emit verifyResultChanged();
             if (!didEmitVerify_) {
                 didEmitVerify_ = true;
-                trackEvent(result.passed ? events::setupVerifyPassed(result) : events::setupVerifyFailed(result));
+                trackEvent(result.passed ? events::setupVerifyPassed(result.rawOutput, result.engineOutcome)
+                                         : events::setupVerifyFailed(result.engineOutcome, result.exitCode));
             }
             if (result.passed)
                 goToFirst(DomainPlacement::offer, Step::of(Step::Kind::keepGoingGate));
@@ -454,9 +467,13 @@ void SetupFlowModel::buildOutcomeAudit()
 
 void SetupFlowModel::outcomeReported(const QString& selfReport)
 {
+    // One answer per visit: a second click on the outcome screen reports nothing.
+    if (didReportOutcome_)
+        return;
+    didReportOutcome_ = true;
     const SpineRenderPolicy& policy = product_->spinePolicy;
     if (policy.onOutcomeReported)
-        policy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt, selfReport);
+        policy.onOutcomeReported(verifyResult_ ? verifyResult_->engineOutcome : std::nullopt, selfReport, deps_.track);
     if (services_.store && services_.store->boolValue(product_->npsSubmittedKey))
         return;
     if (claimNpsShown())

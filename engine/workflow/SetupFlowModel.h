@@ -82,8 +82,9 @@ public:
     struct Dependencies {
         // A fresh profile of the Mac (blocking). Default: the system profiler.
         std::function<std::optional<SystemProfile>(const AppServices&, std::stop_token)> profileMac;
-        // Hands a usage event to telemetry without waiting. Default: the shared service.
-        std::function<void(const TrackedEvent&)> track;
+        // Hands a usage event to telemetry without waiting. Default: drops it
+        // (the screen passes the environment's tracker).
+        EventTracker track;
     };
 
     explicit SetupFlowModel(SetupProduct product, Dependencies dependencies = {}, QObject* parent = nullptr);
@@ -98,6 +99,8 @@ public:
     const std::vector<OutcomeAuditSection>& outcomeAudit() const { return outcomeAudit_; }
     const std::optional<PendingInstall>& pendingInstall() const { return pendingInstall_; }
     bool npsResolved() const { return npsResolved_; }
+    // The user answered the outcome question (only the first answer is reported).
+    bool didReportOutcome() const { return didReportOutcome_; }
     // True while probing, readiness, verification or the outcome checks run.
     bool isBusy() const { return busy_ > 0; }
 
@@ -177,6 +180,7 @@ private:
     std::set<QString> emittedOfferDomains_;
     std::set<QString> actedOfferDomains_;
     bool npsResolved_ = false;
+    bool didReportOutcome_ = false;
     std::vector<ReadinessWarning> pendingReadiness_;
 
     int busy_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/telemetry/TrackedEvent.h"
 #include "engine/workflow/ReadinessConfig.h"
 #include "engine/workflow/SetupTypes.h"
 
@@ -77,8 +78,9 @@ struct SpineRenderPolicy {
     };
 
     using StageBlockedCallback = std::function<void(const QString& domainID, const SetupDiagnosis& diagnosis)>;
-    using OutcomeReportedCallback =
-        std::function<void(const std::optional<QString>& engineOutcome, const QString& selfReport)>;
+    // Gets the tracker the flow model was given: events go where the screen's go.
+    using OutcomeReportedCallback = std::function<void(const std::optional<QString>& engineOutcome,
+                                                       const QString& selfReport, const EventTracker& track)>;
     using OpenableAppsCallback = std::function<std::vector<OpenableApp>(const std::optional<SystemProfile>& profile,
                                                                         const std::optional<SetupProbeBundle>& probes)>;
 

@@ -7,6 +7,7 @@ scratch_dir
 program=$(build_program varnel-doctor) || { echo "$program"; exit 1; }
 
 # The reports land in a folder of this machine, mounted into the sim.
+open_to_the_user "$E2E_SCRATCH"
 sim --scenario java-none --bind "$E2E_SCRATCH" -- zsh -c '
 "$1" --json >"$2/before.json"; echo "before status $?"
 zsh -lc "brew install --cask warp"; echo "brew status $?"

@@ -57,7 +57,7 @@ $brew reinstall --cask temurin; echo "reinstall status $?"
 /usr/libexec/java_home -V'
 expect_output "Warning: Not upgrading temurin, the latest version is already installed" "a stale Caskroom entry reads as installed"
 expect_line '^0$' "…although no JDK is there"
-expect_output "==> Running installer for temurin with sudo; the password may be necessary." "reinstall runs the package installer through sudo"
+expect_output "==> Running installer for temurin with \`sudo\` (which may request your password)..." "reinstall runs the package installer through sudo"
 expect_output "reinstall status 0" "…and succeeds"
 expect_line '^    25\.[0-9.]+ \(arm64\) "Eclipse Adoptium" - "OpenJDK 25\.[0-9.]+" /Library/Java/JavaVirtualMachines/temurin-25\.jdk/Contents/Home$' "…leaving Temurin 25 where java_home finds it"
 
@@ -75,7 +75,7 @@ expect_output "Error: Download failed on Cask 'zed'" "a flaky cask fails its fir
 expect_output "first 1" "…with status 1"
 expect_output "second 0" "…and installs on the retry"
 
-sim --scenario developer -- sh -c 'sudo -n true 2>/dev/null; MACSIM_ROOT=1 /opt/homebrew/bin/brew install --cask warp'
+sim --root --scenario developer -- /opt/homebrew/bin/brew install --cask warp
 expect_output "Running Homebrew as root is extremely dangerous" "brew refuses to run as root"
 
 sim --scenario developer -- zsh -lc 'eval "$(brew shellenv)"; echo "$HOMEBREW_PREFIX|$fpath[1]"; brew --prefix; brew --repository'

@@ -17,7 +17,7 @@ softwareupdate -l; echo 'listed before'
 /bin/zsh -lc 'xcode-select -p 2>&1'; /bin/zsh -lc 'git --version 2>&1'
 cat /var/log/macsim/softwareupdate.log"
 expect_output "No new software available." "without the marker softwareupdate offers nothing"
-expect_output "Downloading: 100.0%" "the install shows softwareupdate's verbose progress"
+expect_output "Downloading: 100.00%" "the install shows softwareupdate's verbose progress"
 expect_output "Done with Command Line Tools for Xcode" "…and finishes"
 expect_output "clt status 0" "the install script ends with 0"
 expect_line '^/Library/Developer/CommandLineTools$' "xcode-select -p then names the tools"

@@ -9,10 +9,11 @@ scratch_dir
     skip "this machine already has /Applications, /opt/homebrew or /Users, so the checks below would prove nothing"
 
 marker="macsim-e2e-$$-$RANDOM"
-sim --scenario developer --bind "$E2E_SCRATCH" -- sh -c "
-touch /usr/bin/$marker /etc/$marker; mkdir -p /Applications/$marker.app
+open_to_the_user "$E2E_SCRATCH/shared"
+sim --scenario developer --bind "$E2E_SCRATCH/shared" -- sh -c "
+echo macsim | sudo -S -p '' touch /usr/bin/$marker /etc/$marker; mkdir -p /Applications/$marker.app
 /opt/homebrew/bin/brew install --cask chatgpt >/dev/null
-echo inside >'$E2E_SCRATCH/through-bind'
+echo inside >'$E2E_SCRATCH/shared/through-bind'
 test -r '$SOURCE_DIR/CMakeLists.txt' && echo 'checkout visible'
 (sleep 300 $marker &) ; sleep 300 $marker &
 echo started; exit 3"
@@ -22,7 +23,7 @@ for path in /Applications /Users /opt/homebrew /System/Library/CoreServices/Syst
     "/usr/bin/$marker" "/etc/$marker"; do
     if [[ -e $path ]]; then fail "$path does not exist on this machine afterwards" "it does"; else pass "$path does not exist on this machine afterwards"; fi
 done
-if [[ $(cat "$E2E_SCRATCH/through-bind" 2>/dev/null) == inside ]]; then
+if [[ $(cat "$E2E_SCRATCH/shared/through-bind" 2>/dev/null) == inside ]]; then
     pass "a --bind folder is shared with this machine"
 else
     fail "a --bind folder is shared with this machine" "the file written inside is missing"

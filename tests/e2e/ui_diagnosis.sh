@@ -7,7 +7,7 @@
 . "$(dirname "$0")/lib/e2e.sh"
 driver=$(build_program varnel-e2e-driver) || { echo "$driver"; exit 1; }
 screenshots=$VARNEL_BUILD_DIR/test-output/screenshots
-mkdir -p "$screenshots"
+open_to_the_user "$screenshots"
 
 # diagnose SCENARIO LINE…: the summary of SCENARIO shows exactly LINE…, in order.
 diagnose() {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("VARNEL_TELEMETRY_DISABLED"))
         qputenv("VARNEL_TELEMETRY_DISABLED", "1");
     QApplication app(argc, argv);
+    // Application Support, caches and settings resolve to test folders
+    // (~/.qttest/…), never the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

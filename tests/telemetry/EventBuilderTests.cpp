@@ -12,13 +12,7 @@ using namespace varnel::events;
 
 namespace {
 
-const JSONValue& at(const TrackedEvent& event, const char* key)
-{
-    static const JSONValue missing(QStringLiteral("<missing>"));
-    const JSONValue* value = event.data.find(QString::fromUtf8(key));
-    EXPECT_NE(value, nullptr) << event.name.toStdString() << " has no " << key;
-    return value ? *value : missing;
-}
+QString textAt(const TrackedEvent& event, const char* key) { return json::text(event.data.value(key, Json())); }
 
 QString repeated(const QString& piece, int times)
 {
@@ -43,184 +37,82 @@ TEST(EventBuilders, JavaDiagnosisReportsJDKsWithNullsAndHomeScrubbing)
     java.javaHomeInActiveShell = QStringLiteral("/Users/ana/.sdkman/candidates/java/current");
 
     const TrackedEvent event = javaDiagnosisReached("D2_HomeUnset", "JDK installed, JAVA_HOME unset", java, "ana");
-    EXPECT_EQ(event.name, "diagnosis_reached");
-    EXPECT_EQ(event.data.keys(),
-              (QStringList{"diagnosis", "reason", "java_major_version", "discovered_jdks", "current_java_home"}));
-    EXPECT_EQ(at(event, "diagnosis"), JSONValue("D2_HomeUnset"));
-    EXPECT_EQ(at(event, "java_major_version"), JSONValue(21));
-    EXPECT_EQ(at(event, "current_java_home"), JSONValue("/Users/~/.sdkman/candidates/java/current"));
-
-    const JSONValue::Array& jdks = at(event, "discovered_jdks").toArray();
+    EXPECT_EQ(event.data["java_major_version"], 21);
+    EXPECT_EQ(textAt(event, "current_java_home"), "/Users/~/.sdkman/candidates/java/current");
+    const Json& jdks = event.data["discovered_jdks"];
     ASSERT_EQ(jdks.size(), 3u);
-    EXPECT_EQ(jdks[0], JSONValue(JSONValue::Object{{"path", "/Users/~/.sdkman/candidates/java/21.0.2-tem"},
-                                                   {"major_version", 21},
-                                                   {"vendor", "Eclipse Adoptium"}}));
-    EXPECT_EQ(jdks[1], JSONValue(JSONValue::Object{
-                           {"path", "/Library/Java/JavaVirtualMachines/jdk1.8.0_292.jdk/Contents/Home"},
-                           {"major_version", 8},
-                           {"vendor", nullptr}}))
-        << "outside the home folder the path is unchanged; an empty vendor is null";
-    EXPECT_EQ(*jdks[2].toObject().find("path"), JSONValue("/Users/anabel/jdk")) << "another user's folder is not ours";
-    EXPECT_TRUE(jdks[2].toObject().find("major_version")->isNull());
+    EXPECT_EQ(jdks[0]["path"], "/Users/~/.sdkman/candidates/java/21.0.2-tem");
+    EXPECT_EQ(jdks[1]["path"], "/Library/Java/JavaVirtualMachines/jdk1.8.0_292.jdk/Contents/Home");
+    EXPECT_EQ(jdks[1]["major_version"], 8);
+    EXPECT_TRUE(jdks[1]["vendor"].is_null()) << "an empty vendor is null, not \"\"";
+    EXPECT_EQ(jdks[2]["path"], "/Users/anabel/jdk") << "another user's folder is not ours";
+    EXPECT_TRUE(jdks[2]["major_version"].is_null());
 
-    // Unset or empty JAVA_HOME is null; no JDK gives major 0 and an empty list.
-    java.javaHomeInActiveShell = QString();
-    EXPECT_TRUE(at(javaDiagnosisReached("D1_NoJDK", "no JDK installed", java, "ana"), "current_java_home").isNull());
     const TrackedEvent none = javaDiagnosisReached("D1_NoJDK", "no JDK installed", ProbeBundle{}, "ana");
-    EXPECT_TRUE(at(none, "current_java_home").isNull());
-    EXPECT_EQ(at(none, "java_major_version"), JSONValue(0));
-    EXPECT_EQ(at(none, "discovered_jdks"), JSONValue(JSONValue::Array{}));
+    EXPECT_TRUE(none.data["current_java_home"].is_null());
+    EXPECT_EQ(none.data["java_major_version"], 0);
+    EXPECT_EQ(none.data["discovered_jdks"], Json::array());
+    EXPECT_EQ(textAt(javaDiagnosisReached("unknown", QString(300, u'r'), ProbeBundle{}, "ana"), "reason").size(), 120);
 
-    // The "unknown" reason is cut to 120 characters; other reasons are fixed texts.
-    const TrackedEvent unknown = javaDiagnosisReached("unknown", QString(300, u'r'), ProbeBundle{}, "ana");
-    EXPECT_EQ(at(unknown, "reason").toString().size(), 120);
-
-    // Without a login name nothing is scrubbed.
-    EXPECT_EQ(scrubbedHomePath("/Users/ana/x", ""), "/Users/ana/x");
+    EXPECT_EQ(scrubbedHomePath("/Users/ana/x", ""), "/Users/ana/x") << "without a login name nothing is scrubbed";
     EXPECT_EQ(scrubbedHomePath("/Users/ana/a:/Users/ana/b", "ana"), "/Users/~/a:/Users/~/b");
+}
+
+TEST(EventBuilders, RemediationIdentifiersAndReasonsLeaveWithoutTheUsersName)
+{
+    const QString id = QStringLiteral("path-repair:/Users/ana/.local/bin");
+    const QString scrubbed = QStringLiteral("path-repair:/Users/~/.local/bin");
+    for (const TrackedEvent& event : {remediationApplied(id, "zprofile", "ana"), remediationCompleted(id, 0, "ana"),
+                                      remediationFailed(id, 1, "nonzero_exit", "ana"), remediationCanceled(id, "ana")})
+        EXPECT_EQ(textAt(event, "remediation_id"), scrubbed) << event.name.toStdString();
+
+    // Scrubbed before the cut at 160 characters, so no part of the name is left at the end.
+    const QString reason = QString(150, u'x') + QStringLiteral(" /Users/anastasia/bin");
+    const QString sent = textAt(remediationFailed("brew:warp", 1, reason, "anastasia"), "reason");
+    EXPECT_EQ(sent.size(), 160);
+    EXPECT_FALSE(sent.contains(QStringLiteral("anas"))) << sent.toStdString();
+    EXPECT_EQ(textAt(remediationFailed("x", 2, QString(160, u'g'), "ana"), "reason"), QString(160, u'g'));
+    EXPECT_EQ(textAt(claudePathRepaired("/Users/ana/.local/bin", "ana"), "directory"), "/Users/~/.local/bin");
 }
 
 TEST(EventBuilders, FreeTextIsTrimmedCutByCharactersAndNullWhenEmpty)
 {
-    EXPECT_TRUE(at(npsSubmitted(9, "  \n\t "), "reason").isNull());
-    EXPECT_EQ(at(npsSubmitted(9, "  Great app!\n"), "reason"), JSONValue("Great app!"));
-    EXPECT_EQ(at(npsSubmitted(10, QString(600, u'a')), "reason").toString(), QString(500, u'a'));
-    EXPECT_EQ(npsSubmitted(7, "x").data.keys(), (QStringList{"score", "reason"}));
-    EXPECT_EQ(at(npsSubmitted(7, "x"), "score"), JSONValue(7));
+    EXPECT_TRUE(npsSubmitted(9, "  \n\t ").data["reason"].is_null());
+    EXPECT_EQ(textAt(npsSubmitted(9, "  Great app!\n"), "reason"), "Great app!");
+    EXPECT_EQ(textAt(npsSubmitted(10, QString(600, u'a')), "reason"), QString(500, u'a'));
 
     // Characters, not UTF-16 units: an e with a combining accent counts once.
     const QString accented = QStringLiteral("e\u0301");
-    EXPECT_EQ(at(npsSubmitted(10, repeated(accented, 600)), "reason").toString(), repeated(accented, 500));
-    const QString flag = QStringLiteral("🇨🇦");
-    EXPECT_EQ(truncatedToCharacters(repeated(flag, 3), 2), repeated(flag, 2));
+    EXPECT_EQ(textAt(npsSubmitted(10, repeated(accented, 600)), "reason"), repeated(accented, 500));
+    EXPECT_EQ(truncatedToCharacters(repeated(QStringLiteral("🇨🇦"), 3), 2), repeated(QStringLiteral("🇨🇦"), 2));
 
-    // A remediation failure's reason: 161 characters become 160, 160 stay.
-    const TrackedEvent failed = remediationFailed("brew:warp", 1, QString(161, u'f'));
-    EXPECT_EQ(failed.data.keys(), (QStringList{"remediation_id", "exit_code", "reason"}));
-    EXPECT_EQ(at(failed, "reason").toString(), QString(160, u'f'));
-    EXPECT_EQ(at(remediationFailed("x", 2, QString(160, u'g')), "reason").toString(), QString(160, u'g'));
-
-    // A goal's detail is cut to the prompt's own limit.
-    const TrackedEvent goal = goalSelected("build_app", "  an app for my band  ", 8, "post_fix");
-    EXPECT_EQ(goal.data.keys(), (QStringList{"goal", "detail", "surface"}));
-    EXPECT_EQ(at(goal, "detail"), JSONValue("an app f"));
-    EXPECT_TRUE(at(goalSelected("build_app", "   ", 80, "post_fix"), "detail").isNull());
+    const QString output = QStringLiteral("Picked up JAVA_TOOL_OPTIONS: -Dfile.encoding=UTF-8\n\n"
+                                          "openjdk version \"21.0.2\" 2024-01-16 LTS\n");
+    EXPECT_EQ(textAt(javaVerifyPassed(output), "java_version_excerpt"), "openjdk version \"21.0.2\" 2024-01-16 LTS");
+    EXPECT_EQ(textAt(javaVerifyFailed(127, "\nzsh: command not found: java\n"), "java_version_excerpt"),
+              "zsh: command not found: java");
+    EXPECT_TRUE(javaVerifyPassed("no version here").data["java_major_version"].is_null());
+    EXPECT_EQ(textAt(setupVerifyPassed(QStringLiteral("  zsh 5.9\n") + QString(300, u'v'), std::nullopt),
+                     "cli_version_excerpt"),
+              QStringLiteral("zsh 5.9\n") + QString(192, u'v'));
 }
 
 TEST(EventBuilders, OptionalKeysAreLeftOutAndOrNullKeysAreAlwaysThere)
 {
-    const TrackedEvent unmeasured = networkCheck("unmeasured", 1, 3, std::nullopt, std::nullopt);
-    EXPECT_EQ(unmeasured.data.keys(), (QStringList{"verdict", "endpoints_reachable", "endpoints_total"}));
-
-    const TrackedEvent measured = networkCheck("ok", 3, 3, 30.04, 400);
-    EXPECT_EQ(measured.data.keys(), (QStringList{"verdict", "endpoints_reachable", "endpoints_total", "down_mbps",
-                                                 "estimated_install_seconds"}));
-    EXPECT_EQ(at(measured, "down_mbps"), JSONValue(30.0));
-    EXPECT_EQ(at(networkCheck("slow", 1, 3, 12.36, std::nullopt), "down_mbps"), JSONValue(12.4));
-
-    const TrackedEvent disk = diskSpaceCheck("low", 15'000'000'000, 10'000'000'000, 24'600'000'000);
-    EXPECT_EQ(disk.data.keys(), (QStringList{"verdict", "worst_case_gb", "headroom_gb", "available_gb"}));
-    EXPECT_EQ(at(disk, "available_gb"), JSONValue(25));
+    EXPECT_FALSE(networkCheck("unmeasured", 1, 3, std::nullopt, std::nullopt).data.contains("down_mbps"));
+    EXPECT_EQ(networkCheck("slow", 1, 3, 12.36, std::nullopt).data["down_mbps"], 12.4);
     EXPECT_FALSE(diskSpaceCheck("unmeasured", 1, 1, std::nullopt).data.contains("available_gb"));
+    EXPECT_EQ(diskSpaceCheck("low", 15'000'000'000, 10'000'000'000, 24'600'000'000).data["available_gb"], 25);
 
-    const TrackedEvent shown = offerShown("warp", "post_homebrew", "warp_not_installed", std::nullopt, std::nullopt);
-    EXPECT_EQ(shown.data.keys(), (QStringList{"offer_id", "offer_surface", "eligibility_reason", "next_step", "goal"}));
-    EXPECT_TRUE(at(shown, "next_step").isNull());
-    EXPECT_EQ(JSONValue(shown.data).encoded().value(),
+    // Keys go on the wire in the builder's order, nulls included.
+    EXPECT_EQ(json::encoded(offerShown("warp", "post_homebrew", "warp_not_installed", std::nullopt, std::nullopt).data),
               "{\"offer_id\":\"warp\",\"offer_surface\":\"post_homebrew\",\"eligibility_reason\":\"warp_not_installed\","
               "\"next_step\":null,\"goal\":null}");
-    const TrackedEvent acted = offerAction("guided_help_plan", "next_step", "selected", "interest_no_fulfillment", "course");
-    EXPECT_EQ(acted.data.keys(), (QStringList{"offer_id", "offer_surface", "action", "result", "next_step"}));
-    EXPECT_EQ(at(nextStepSelected("course", Outcome::still_blocked, std::nullopt, "completion"), "outcome"),
-              JSONValue("still_blocked"));
-}
+    EXPECT_EQ(appLaunched(std::nullopt).data, Json::object());
+    EXPECT_EQ(json::encoded(consentGiven().data), "{}") << "no data is an empty object, never null";
 
-TEST(EventBuilders, ApplicationAndSetupEventsSummariseTheirInputs)
-{
-    SystemProfile profile;
-    profile.architecture = Architecture::appleSilicon;
-    profile.macosVersion = {14, 5, 1};
-    profile.shell = Shell::other("nu");
-    profile.homebrewPrefix = QStringLiteral("/opt/homebrew/bin/brew");
-    profile.asdfRoot = QStringLiteral("/Users/ana/.asdf");
-    profile.terminals.warp = true;
-    profile.terminals.iterm = true;
-    profile.aiTooling.zed = true;
-
-    const TrackedEvent launched = appLaunched(profile);
-    EXPECT_EQ(launched.data.keys(), (QStringList{"macos_major", "macos_minor", "arch", "shell", "has_homebrew",
-                                                 "has_sdkman", "has_mise", "has_jenv", "has_asdf", "has_xcode_clt"}));
-    EXPECT_EQ(JSONValue(launched.data).encoded().value(),
-              "{\"macos_major\":14,\"macos_minor\":5,\"arch\":\"arm64\",\"shell\":\"other\",\"has_homebrew\":true,"
-              "\"has_sdkman\":false,\"has_mise\":false,\"has_jenv\":false,\"has_asdf\":true,\"has_xcode_clt\":false}");
-    EXPECT_TRUE(appLaunched(std::nullopt).data.isEmpty());
-
-    const TrackedEvent audit = auditReached(profile, "build_intent");
-    EXPECT_EQ(audit.data.keys(), (QStringList{"ai_tool_count", "terminal_count", "ai_tools", "terminals", "entry"}));
-    EXPECT_EQ(at(audit, "terminals"), JSONValue(QStringList{"iterm2", "warp"}));
-    EXPECT_EQ(at(audit, "ai_tool_count"), JSONValue(1));
-
-    SetupWorkflow workflow;
-    auto stage = [](const char* id, SetupDiagnosisClassification c) {
-        return std::make_shared<BasicSetupStage>(QString::fromUtf8(id), SetupDiagnosis{{}, {}, c});
-    };
-    workflow.steps = {{stage("clt", SetupDiagnosisClassification::ready), DomainPlacement::primary},
-                      {stage("homebrew", SetupDiagnosisClassification::fixable), DomainPlacement::primary},
-                      {stage("warp", SetupDiagnosisClassification::blocked), DomainPlacement::offer}};
-    const TrackedEvent diagnosis = setupDiagnosisReached(workflow, profile);
-    EXPECT_EQ(diagnosis.data.keys(),
-              (QStringList{"reason", "fixable_count", "blocked_count", "terminal_count", "terminals"}));
-    EXPECT_EQ(at(diagnosis, "reason"), JSONValue("fixable")) << "only primary stages count";
-    EXPECT_EQ(at(diagnosis, "blocked_count"), JSONValue(0));
-    workflow.steps[0].stage = stage("clt", SetupDiagnosisClassification::blocked);
-    EXPECT_EQ(at(setupDiagnosisReached(workflow, std::nullopt), "reason"), JSONValue("blocked"));
-    EXPECT_EQ(at(setupDiagnosisReached(workflow, std::nullopt), "terminal_count"), JSONValue(0));
-
-    SetupVerificationResult passed{QStringLiteral("  zsh 5.9\n") + QString(300, u'v'), true, 0, std::nullopt, {}, {}};
-    const TrackedEvent verify = setupVerifyPassed(passed);
-    EXPECT_EQ(verify.data.keys(), (QStringList{"cli_version_excerpt", "engine_outcome"}));
-    EXPECT_EQ(at(verify, "cli_version_excerpt").toString().size(), 200);
-    EXPECT_TRUE(at(verify, "cli_version_excerpt").toString().startsWith("zsh 5.9"));
-    EXPECT_EQ(at(verify, "engine_outcome"), JSONValue(""));
-    const TrackedEvent failed = setupVerifyFailed(SetupVerificationResult{});
-    EXPECT_EQ(failed.data.keys(), (QStringList{"engine_outcome", "exit_code"}));
-    EXPECT_EQ(at(failed, "exit_code"), JSONValue(-1));
-
-    EXPECT_EQ(outcomeReported(std::nullopt, "not_resolved").data,
-              (JSONValue::Object{{"engine_outcome", "blocked"}, {"self_report", "not_resolved"}}));
-    EXPECT_EQ(at(outcomeReported(QStringLiteral("likely_resolved"), "resolved"), "engine_outcome"),
-              JSONValue("likely_resolved"));
-    EXPECT_EQ(claudeOutcomeReported(std::nullopt, "resolved").name, "claude_outcome_reported");
-
-    EXPECT_EQ(at(appOpened("/Applications/Visual Studio Code.app"), "app"), JSONValue("Visual Studio Code"));
-    EXPECT_EQ(at(appOpened("Zed.app"), "app"), JSONValue("Zed"));
-    EXPECT_EQ(at(claudePathRepaired("/Users/ana/.local/bin", "ana"), "directory"), JSONValue("/Users/~/.local/bin"));
-    EXPECT_EQ(at(auditOutboundClicked("Warp", QUrl("https://www.warp.dev/?utm_source=varnel")), "url"),
-              JSONValue("https://www.warp.dev/?utm_source=varnel"));
-}
-
-TEST(EventBuilders, JavaVerificationReportsTheVersionLine)
-{
-    const QString output = QStringLiteral(
-        "Picked up JAVA_TOOL_OPTIONS: -Dfile.encoding=UTF-8\n\n"
-        "openjdk version \"21.0.2\" 2024-01-16 LTS\n"
-        "OpenJDK Runtime Environment Temurin-21.0.2+13 (build 21.0.2+13-LTS)\n");
-    const TrackedEvent passed = javaVerifyPassed(output);
-    EXPECT_EQ(passed.data.keys(), (QStringList{"java_version_excerpt", "java_major_version"}));
-    EXPECT_EQ(at(passed, "java_version_excerpt"), JSONValue("openjdk version \"21.0.2\" 2024-01-16 LTS"));
-    EXPECT_EQ(at(passed, "java_major_version"), JSONValue(21));
-
-    const TrackedEvent legacy = javaVerifyPassedWithLegacy("java version \"1.8.0_292\"", "/Users/ana/jdk8", "ana");
-    EXPECT_EQ(legacy.data.keys(), (QStringList{"java_version_excerpt", "java_major_version", "chosen_path"}));
-    EXPECT_EQ(at(legacy, "java_major_version"), JSONValue(8));
-    EXPECT_EQ(at(legacy, "chosen_path"), JSONValue("/Users/~/jdk8"));
-
-    const TrackedEvent failed = javaVerifyFailed(127, "\nzsh: command not found: java\n");
-    EXPECT_EQ(failed.data.keys(), (QStringList{"exit_code", "java_version_excerpt"}));
-    EXPECT_EQ(at(failed, "java_version_excerpt"), JSONValue("zsh: command not found: java"));
-    EXPECT_TRUE(at(javaVerifyPassed("no version here"), "java_major_version").isNull());
-    EXPECT_EQ(javaVersionExcerpt(""), QString());
-    EXPECT_EQ(javaVersionExcerpt(QString(250, u'j')).size(), 200);
-
-    EXPECT_EQ(chooserShown("d3").data, (JSONValue::Object{{"screen", "d3"}, {"default_offered", 25}}));
+    EXPECT_EQ(textAt(setupDiagnosisReached(1, 0, {}), "reason"), "fixable");
+    EXPECT_EQ(textAt(setupDiagnosisReached(1, 1, {}), "reason"), "blocked");
+    EXPECT_EQ(textAt(outcomeReported(std::nullopt, "not_resolved"), "engine_outcome"), "blocked");
+    EXPECT_EQ(textAt(appOpened("/Applications/Visual Studio Code.app"), "app"), "Visual Studio Code");
 }

@@ -75,7 +75,7 @@ TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
     EXPECT_TRUE(root.hasConsented());
     ASSERT_FALSE(events.isEmpty());
     EXPECT_EQ(events.first().name, QStringLiteral("consent_given"));
-    EXPECT_TRUE(events.first().data.isEmpty());
+    EXPECT_TRUE(events.first().data.empty());
     EXPECT_TRUE(waitUntil([&] { return root.findChild<QWidget*>(QStringLiteral("consent-view")) == nullptr; }));
     auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
     ASSERT_NE(button, nullptr);
@@ -99,7 +99,7 @@ TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
     EXPECT_FALSE(root.environment().profile().has_value());
     ASSERT_EQ(events.size(), 1);
     EXPECT_EQ(events.first().name, QStringLiteral("app_launched"));
-    EXPECT_TRUE(events.first().data.isEmpty());
+    EXPECT_TRUE(events.first().data.empty());
 
     auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
     ASSERT_NE(button, nullptr);
@@ -196,5 +196,5 @@ TEST_F(RootViewTest, probesTheMacOnceAfterConsentAndSharesTheProfile)
     EXPECT_EQ(runner->callCount(QStringLiteral("/usr/bin/uname -m")), 1);
     ASSERT_EQ(events.size(), 2);
     EXPECT_EQ(events[1].name, QStringLiteral("app_launched"));
-    EXPECT_FALSE(events[1].data.isEmpty());
+    EXPECT_FALSE(events[1].data.empty());
 }

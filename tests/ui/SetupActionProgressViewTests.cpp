@@ -32,6 +32,7 @@ using ProgressOutcome = SetupActionProgressView::Outcome;
 
 namespace {
 
+const QString kLogin = QStringLiteral("ada");
 QStringList opened;
 void recordOpen(const QUrl& url) { opened << url.toString(); }
 
@@ -80,7 +81,7 @@ protected:
             sink(script.untilStopped ? Event::canceled() : Event::completed(script.code));
         };
         deps.track = [this](const TrackedEvent& e) { tracked.push_back(e); };
-        deps.loginName = QStringLiteral("ada");
+        deps.loginName = kLogin;
         return deps;
     }
 
@@ -137,10 +138,10 @@ TEST_F(ProgressScreenTest, ActionsThatNeedAFailedMiseAreSkippedAndTheFirstFailur
                            QStringLiteral("Skipping Install Ruby (via mise) — it needs a step that didn't finish.")}));
     EXPECT_EQ(view->exitCode(), 3);
     // Skipped actions send nothing.
-    EXPECT_EQ(tracked, (std::vector{events::remediationApplied(QStringLiteral("brew:mise"), QStringLiteral("brew")),
-                                    events::remediationFailed(QStringLiteral("brew:mise"), 3, QStringLiteral("nonzero_exit")),
-                                    events::remediationApplied(QStringLiteral("uv"), QStringLiteral("uv")),
-                                    events::remediationFailed(QStringLiteral("uv"), 5, QStringLiteral("nonzero_exit"))}));
+    EXPECT_EQ(tracked, (std::vector{events::remediationApplied(QStringLiteral("brew:mise"), QStringLiteral("brew"), kLogin),
+                                    events::remediationFailed(QStringLiteral("brew:mise"), 3, QStringLiteral("nonzero_exit"), kLogin),
+                                    events::remediationApplied(QStringLiteral("uv"), QStringLiteral("uv"), kLogin),
+                                    events::remediationFailed(QStringLiteral("uv"), 5, QStringLiteral("nonzero_exit"), kLogin)}));
     EXPECT_FALSE(findByID<QPushButton>(view.get(), QStringLiteral("setup-action-cancel"))->isVisible());
     saveScreenshot(view.get(), QStringLiteral("progress-after-failure"));
     click(view.get(), QStringLiteral("setup-action-continue"));
@@ -190,7 +191,7 @@ TEST_F(ProgressScreenTest, CancelStopsTheRunningActionAndStartsNoOther)
     }));
     QTest::qWait(50);
     EXPECT_EQ(startedIDs(), QStringList{QStringLiteral("clt")});
-    EXPECT_EQ(tracked, std::vector{events::remediationApplied(QStringLiteral("clt"), QStringLiteral("softwareupdate"))});
+    EXPECT_EQ(tracked, std::vector{events::remediationApplied(QStringLiteral("clt"), QStringLiteral("softwareupdate"), kLogin)});
 }
 
 TEST_F(ProgressScreenTest, TheTranscriptFollowsTheNewestLineUnlessScrolledUp)

@@ -43,9 +43,6 @@ protected:
         ProductConfig config = products::commandLine();
         const QUrl refused(QStringLiteral("http://127.0.0.1:%1/").arg(closedPort));
         config.spinePolicy.networkReadiness->endpoints = {refused, refused};
-        config.spinePolicy.onOutcomeReported = [this](const std::optional<QString>&, const QString& self) {
-            selfReports << self;
-        };
         ProductConfig::setCurrent(config);
 
         // A fresh Apple Silicon Mac whose login shell has git (the CLT check passes).
@@ -117,7 +114,6 @@ protected:
     std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
     std::unique_ptr<AppEnvironment> environment;
     QStringList events;
-    QStringList selfReports;
 };
 
 }  // namespace
@@ -174,7 +170,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
     EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Your command line is ready")));
     saveScreenshot(&view, QStringLiteral("workflow-outcome"));
     click(&view, QStringLiteral("outcome-resolved"));
-    EXPECT_EQ(selfReports, QStringList{QStringLiteral("resolved")});
 
     // The score: pick 9, give no reason, submit; the card thanks and the key is stored.
     control<QWidget>(&view, QStringLiteral("nps-card"));
@@ -191,8 +186,8 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
     const QStringList expected{QStringLiteral("diagnosis_reached"),    QStringLiteral("network_check"),
                                QStringLiteral("disk_space_check"),     QStringLiteral("network_warning_action"),
                                QStringLiteral("disk_warning_action"),  QStringLiteral("offer_shown"),
-                               QStringLiteral("verify_passed"),        QStringLiteral("nps_shown"),
-                               QStringLiteral("nps_submitted")};
+                               QStringLiteral("verify_passed"),        QStringLiteral("outcome_reported"),
+                               QStringLiteral("nps_shown"),            QStringLiteral("nps_submitted")};
     EXPECT_EQ(events, expected);
 }
 
@@ -209,6 +204,43 @@ TEST_F(WorkflowScreenTest, leavingTheScoreScreenTwiceDismissesOnce)
     delete view;  // leaving the screen again, as the navigation stack does
     EXPECT_EQ(events.count(QStringLiteral("nps_dismissed")), 1);
     EXPECT_TRUE(environment->navigation().path().isEmpty());
+}
+
+TEST_F(WorkflowScreenTest, aSubmittedScoreIsNeverAlsoDismissed)
+{
+    NPSFeedbackCard::setThanksDelayForTesting(60'000);  // everything below happens before the thanks
+    SetupWorkflowView view(*environment, dependencies());
+    view.show();
+    control(&view, QStringLiteral("diagnosis-continue"));
+    view.model().setStep(SetupFlowModel::Step::of(Kind::outcome));
+    click(&view, QStringLiteral("outcome-resolved"));
+    click(&view, QStringLiteral("nps-score-8"));
+    click(&view, QStringLiteral("nps-submit"));
+    EXPECT_TRUE(view.model().npsResolved());
+    click(&view, QStringLiteral("nps-dismiss"));  // the card's own dismiss: the answer is already in
+    EXPECT_FALSE(environment->navigation().path().isEmpty());
+    click(&view, QStringLiteral("nps-done"));
+    EXPECT_TRUE(environment->navigation().path().isEmpty());
+    EXPECT_EQ(events.count(QStringLiteral("nps_submitted")), 1);
+    EXPECT_EQ(events.count(QStringLiteral("nps_dismissed")), 0);
+}
+
+TEST_F(WorkflowScreenTest, theOutcomeIsAnsweredOnceAndSaysSo)
+{
+    store->setValue(ProductConfig::current()->npsSubmittedKey(), QVariant(true));  // so the outcome screen stays
+    SetupWorkflowView view(*environment, dependencies());
+    view.resize(720, 720);
+    view.show();
+    control(&view, QStringLiteral("diagnosis-continue"));
+    view.model().setStep(SetupFlowModel::Step::of(Kind::outcome));
+    EXPECT_EQ(view.findChild<QLabel*>(QStringLiteral("outcome-answer-taken"))->isVisible(), false);
+    click(&view, QStringLiteral("outcome-blocked"));
+    control<QLabel>(&view, QStringLiteral("outcome-answer-taken"));
+    saveScreenshot(&view, QStringLiteral("workflow-outcome-answered"));
+    QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("outcome-resolved")), Qt::LeftButton);
+    QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("outcome-blocked")), Qt::LeftButton);
+    EXPECT_EQ(events.count(QStringLiteral("outcome_reported")), 1);
+    EXPECT_EQ(view.model().step(), SetupFlowModel::Step::of(Kind::outcome));
 }
 
 TEST_F(WorkflowScreenTest, summaryListsThePrimaryStagesAndStopGoesHome)

@@ -1,6 +1,7 @@
 #include "app/CommandLineProduct.h"
 #include "engine/config/Products.h"
 #include "engine/remediation/SetupRemediation.h"
+#include "engine/workflow/CommandLineProber.h"
 #include "engine/workflow/CommandLineSpineCopy.h"
 #include "engine/workflow/CommandLineSpineProvider.h"
 #include "engine/workflow/CommandLineVerifier.h"
@@ -84,7 +85,7 @@ TEST(ProductProviders, bothProductsCarryTheirProviders)
     const ProductConfig cli = products::commandLine();
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineSpineProvider>(cli.spineProvider));
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineVerifier>(cli.verifier));
-    EXPECT_TRUE(std::dynamic_pointer_cast<const HomebrewProber>(cli.prober));
+    EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineProber>(cli.prober));
     EXPECT_TRUE(std::dynamic_pointer_cast<const CommandLineSpineCopy>(cli.spineCopy));
     EXPECT_FALSE(std::dynamic_pointer_cast<const HomebrewSpineCopy>(cli.spineCopy));
 }

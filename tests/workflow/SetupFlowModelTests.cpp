@@ -327,8 +327,10 @@ TEST_F(FlowModelTest, outcomeLeadsToTheScoreUnlessAlreadySubmitted)
 {
     std::vector<std::pair<std::optional<QString>, QString>> reports;
     auto cfg = config(kAllReady, true, [&](ProductConfig& c) {
-        c.spinePolicy.onOutcomeReported = [&](const std::optional<QString>& outcome, const QString& self) {
+        c.spinePolicy.onOutcomeReported = [&](const std::optional<QString>& outcome, const QString& self,
+                                              const EventTracker& track) {
             reports.emplace_back(outcome, self);
+            track({QStringLiteral("outcome_probe")});  // the model's own tracker, not the shared service
         };
     });
     {
@@ -342,6 +344,7 @@ TEST_F(FlowModelTest, outcomeLeadsToTheScoreUnlessAlreadySubmitted)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_FALSE(reports[0].first.has_value());
     EXPECT_EQ(reports[0].second, QStringLiteral("not_resolved"));
+    EXPECT_EQ(events.count(QStringLiteral("outcome_probe")), 1);
     EXPECT_EQ(events.count(QStringLiteral("nps_shown")), 1);
 
     // A second model in the same process shows the score without a second "nps_shown".
@@ -361,6 +364,10 @@ TEST_F(FlowModelTest, outcomeLeadsToTheScoreUnlessAlreadySubmitted)
     submitted.setStep(Step::of(Kind::outcome));
     submitted.outcomeReported(QStringLiteral("resolved"));
     EXPECT_EQ(submitted.step(), Step::of(Kind::outcome));
+    // …where a second answer is not reported again.
+    const size_t reported = reports.size();
+    submitted.outcomeReported(QStringLiteral("not_resolved"));
+    EXPECT_EQ(reports.size(), reported);
 }
 
 TEST_F(FlowModelTest, outcomeChecklistFromLoginShellChecksAndTheProfile)

@@ -5,7 +5,11 @@
 // always starts fresh), clicks through by accessibility identifier, checks
 // the summary lines and saves a screenshot.
 //
-//   varnel-e2e-driver --screenshot FILE.png [--expect LINE]… [--timeout SECONDS]
+//   varnel-e2e-driver --screenshot FILE.png [--expect LINE]… [--timeout SECONDS] [--continue]
+//
+// With --continue it then presses the summary's "Continue" and names the
+// screen that follows ("next: readiness-warning" with its texts, or
+// "next: stage-<domain>").
 //
 // Exit status 0 when the summary shows exactly the expected lines (in order),
 // 1 when anything else happened, 2 for a usage error.
@@ -14,6 +18,7 @@
 #include "engine/services/AppServices.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveKeyValueStore.h"
+#include "engine/telemetry/TelemetryService.h"
 #include "ui/VarnelRootView.h"
 
 #include <QApplication>
@@ -96,10 +101,42 @@ QStringList summaryLines(QWidget* root)
     return lines;
 }
 
+// "Continue" on the summary runs the readiness checks; what a person sees next
+// is a readiness warning or the first stage.
+bool continuePastSummary(QWidget* root, int timeoutMs)
+{
+    if (!press(root, QStringLiteral("diagnosis-continue"), timeoutMs))
+        return false;
+    QWidget* next = nullptr;
+    const bool shown = waitFor(
+        [&] {
+            for (QWidget* widget : root->findChildren<QWidget*>()) {
+                const QString name = widget->objectName();
+                if (widget->isVisible() && (name == u"readiness-warning" || name.startsWith(u"stage-"))) {
+                    next = widget;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    if (!shown) {
+        say(QStringLiteral("FAIL: neither a readiness warning nor a stage followed the summary"));
+        return false;
+    }
+    say(QStringLiteral("next: ") + next->objectName());
+    if (next->objectName() == u"readiness-warning")
+        for (QLabel* label : next->findChildren<QLabel*>())
+            if (label->isVisible() && !label->text().isEmpty())
+                say(QStringLiteral("readiness: ") + label->text());
+    return true;
+}
+
 struct Options {
     QString screenshot;
     QStringList expected;
     int timeoutMs = 60'000;
+    bool continuePastSummary = false;
 };
 
 std::optional<Options> parse(const QStringList& arguments)
@@ -114,6 +151,8 @@ std::optional<Options> parse(const QStringList& arguments)
             options.expected << arguments[++i];
         else if (a == u"--timeout" && hasValue)
             options.timeoutMs = arguments[++i].toInt() * 1000;
+        else if (a == u"--continue")
+            options.continuePastSummary = true;
         else
             return std::nullopt;
     }
@@ -132,7 +171,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const auto options = parse(QApplication::arguments().mid(1));
     if (!options) {
-        std::fputs("usage: varnel-e2e-driver --screenshot FILE.png [--expect LINE]… [--timeout SECONDS]\n", stderr);
+        std::fputs("usage: varnel-e2e-driver --screenshot FILE.png [--expect LINE]… [--timeout SECONDS] [--continue]\n",
+                   stderr);
         return 2;
     }
 
@@ -145,6 +185,11 @@ int main(int argc, char** argv)
     ProductConfig::setCurrent(products::commandLine());
     AppServices services = AppServices::live();
     services.store = std::make_shared<LiveKeyValueStore>(settingsDir.filePath(QStringLiteral("settings.ini")));
+    const std::shared_ptr<const ProductConfig> product = ProductConfig::current();
+    TelemetryService::Configuration telemetry = TelemetryService::defaultConfiguration(
+        {product->appID, product->appSupportDirName, product->sessionIDKey()});
+    telemetry.kvStore = services.store;
+    TelemetryService::configureShared(std::move(telemetry));
 
     QWidget window;
     window.setObjectName(QStringLiteral("main-window"));
@@ -192,5 +237,7 @@ int main(int argc, char** argv)
             say(QStringLiteral("      ") + line);
         return 1;
     }
+    if (saved && options->continuePastSummary)
+        return continuePastSummary(&window, timeout) ? 0 : 1;
     return saved ? 0 : 1;
 }

@@ -44,9 +44,9 @@ QJsonObject profileJson(const SystemProfile& p)
 {
     const QString version = DoctorReport::versionText(p.macosVersion);
     return {
-        {QStringLiteral("architecture"), DoctorReport::architectureID(p.architecture)},
+        {QStringLiteral("architecture"), QString::fromLatin1(architectureNames(p.architecture).id)},
         {QStringLiteral("macosVersion"), version.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(version)},
-        {QStringLiteral("shell"), DoctorReport::shellName(p.shell)},
+        {QStringLiteral("shell"), p.shell.displayName()},
         {QStringLiteral("homebrewPrefix"), optionalString(p.homebrewPrefix)},
         {QStringLiteral("xcodeCommandLineToolsPath"), optionalString(p.xcodeCommandLineToolsPath)},
         {QStringLiteral("sdkmanRoot"), optionalString(p.sdkmanRoot)},
@@ -76,16 +76,6 @@ QJsonObject probesJson(const SetupProbeBundle& b)
         {QStringLiteral("gitIdentitySet"), b.gitIdentitySet},
         {QStringLiteral("ghAuthed"), b.ghAuthed},
     };
-}
-
-QString architectureText(Architecture a)
-{
-    switch (a) {
-    case Architecture::appleSilicon: return QStringLiteral("Apple Silicon (arm64)");
-    case Architecture::intel: return QStringLiteral("Intel (x86_64)");
-    case Architecture::unknown: break;
-    }
-    return QStringLiteral("unknown");
 }
 
 }  // namespace
@@ -140,27 +130,6 @@ QString DoctorReport::versionText(const OperatingSystemVersion& v)
     if (v.patchVersion != 0)
         text += QStringLiteral(".%1").arg(v.patchVersion);
     return text;
-}
-
-QString DoctorReport::architectureID(Architecture a)
-{
-    switch (a) {
-    case Architecture::appleSilicon: return QStringLiteral("appleSilicon");
-    case Architecture::intel: return QStringLiteral("intel");
-    case Architecture::unknown: break;
-    }
-    return QStringLiteral("unknown");
-}
-
-QString DoctorReport::shellName(const Shell& shell)
-{
-    switch (shell.kind) {
-    case Shell::Kind::zsh: return QStringLiteral("zsh");
-    case Shell::Kind::bash: return QStringLiteral("bash");
-    case Shell::Kind::fish: return QStringLiteral("fish");
-    case Shell::Kind::other: break;
-    }
-    return shell.name.isEmpty() ? QStringLiteral("unknown") : shell.name;
 }
 
 QString DoctorReport::javaSummary(const ProbeBundle& java)
@@ -228,9 +197,9 @@ QString DoctorReport::toText() const
 
     out << QStringLiteral("%1 %2 — varnel-doctor").arg(productName_, appVersion()) << QString();
     out << QStringLiteral("This Mac");
-    fact("Architecture", architectureText(p.architecture));
+    fact("Architecture", QString::fromLatin1(architectureNames(p.architecture).text));
     fact("macOS", version.isEmpty() ? QStringLiteral("unknown") : version);
-    fact("Shell", shellName(p.shell));
+    fact("Shell", p.shell.displayName());
     fact("Homebrew", p.homebrewPrefix.value_or(QStringLiteral("not found")));
     fact("Command Line Tools", p.xcodeCommandLineToolsPath.value_or(QStringLiteral("not installed")));
     fact("AI tools", orNone(p.aiTooling.detectedIDs()));

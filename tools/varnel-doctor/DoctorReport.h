@@ -48,10 +48,6 @@ public:
 
     // "15.2" or "13.7.2"; empty for a version that could not be read (0.0.0).
     static QString versionText(const OperatingSystemVersion& version);
-    // "appleSilicon", "intel", "unknown".
-    static QString architectureID(Architecture architecture);
-    // "zsh", "bash", "fish" or the other shell's name.
-    static QString shellName(const Shell& shell);
     // One line on Java: the JDKs java_home and the JVM folder know, and JAVA_HOME.
     static QString javaSummary(const ProbeBundle& java);
 

@@ -32,9 +32,23 @@ if ! why=$("$MACSIM" --check 2>&1); then
 fi
 unset why
 
+# The build folder holding varnel-doctor and varnel-e2e-driver (CTest passes
+# it). The sim mounts the checkout at its own path; a build folder elsewhere
+# (/tmp/build) is mounted too.
+VARNEL_BUILD_DIR=${VARNEL_BUILD_DIR:-$SOURCE_DIR/build/dev}
+SIM_BINDS=()
+[[ $VARNEL_BUILD_DIR/ == "$SOURCE_DIR"/* || ! -d $VARNEL_BUILD_DIR ]] || SIM_BINDS=(--bind "$VARNEL_BUILD_DIR")
+
+# sim [MACSIM OPTIONS…] [-- COMMAND…]: the command runs as the Mac's user,
+# who may write only where a Mac user could (and in the folders a test opens
+# up with `open_to_the_user`).
 sim() {
-    SIM_OUTPUT=$("$MACSIM" "$@" 2>&1)
+    SIM_OUTPUT=$("$MACSIM" "${SIM_BINDS[@]}" "$@" 2>&1)
     SIM_STATUS=$?
+}
+
+open_to_the_user() {  # open_to_the_user DIR…: folders of this machine the sim's user may write
+    mkdir -p -- "$@" && chmod 1777 -- "$@"
 }
 
 fail() {
@@ -88,8 +102,6 @@ expect_line() {  # expect_line REGEX DESCRIPTION — some whole line matches the
 }
 
 # ---- varnel-doctor and its JSON -------------------------------------------------
-# The build folder holding varnel-doctor and varnel-e2e-driver (CTest passes it).
-VARNEL_BUILD_DIR=${VARNEL_BUILD_DIR:-$SOURCE_DIR/build/dev}
 
 # build_program NAME: the path of a program of the build folder, or the test fails.
 build_program() {
@@ -110,7 +122,7 @@ doctor() {
     local program errors
     program=$(build_program varnel-doctor) || { echo "$program"; exit 1; }
     errors=$(mktemp)
-    DOCTOR_JSON=$("$MACSIM" "$@" -- "$program" --json 2>"$errors")
+    DOCTOR_JSON=$("$MACSIM" "${SIM_BINDS[@]}" "$@" -- "$program" --json 2>"$errors")
     DOCTOR_STATUS=$?
     if ! jq -e 'type == "object"' >/dev/null 2>&1 <<<"$DOCTOR_JSON"; then
         fail "varnel-doctor --json ($*) printed no JSON object" "exit status $DOCTOR_STATUS; output and errors:"
@@ -153,6 +165,7 @@ finish() {
 # A temporary folder on this machine, removed when the script ends.
 scratch_dir() {
     E2E_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/e2e-$E2E_NAME.XXXXXX")
+    chmod 755 "$E2E_SCRATCH"
     trap 'rm -rf "$E2E_SCRATCH"' EXIT
 }
 

@@ -46,6 +46,20 @@ has_entry() {  # has_entry FILE NAME — an accounts file (passwd, group) has NA
     return 1
 }
 
+# A Mac's ownership: the person owns the home folder, Homebrew's prefix and
+# the apps they installed; /Applications is root:admin 775; /Library and the
+# system stay root's.
+macsim_ownership() {
+    local mine=("$1") app
+    [[ -d /opt/homebrew ]] && mine+=(/opt/homebrew)
+    [[ -d /usr/local/Homebrew ]] && mine+=(/usr/local/*)
+    for app in /Applications/*; do
+        [[ $app == /Applications/Safari.app || $app == /Applications/Utilities ]] || mine+=("$app")
+    done
+    mkdir -p "$MACSIM_LOG" && /usr/bin/chown -R 501:20 -- "${mine[@]}" && /usr/bin/chown root:80 /Applications &&
+        chmod 775 /Applications && chmod 1777 "$MACSIM_LOG"
+}
+
 macsim_layout() {
     local home=/Users/$user tool app jdk token prefix=""
     local hide=()
@@ -54,15 +68,15 @@ macsim_layout() {
     done
     ((${#hide[@]} == 0)) || rm -f -- "${hide[@]}"
 
-    # The person, in the accounts database, so that installers can chown to them.
-    has_entry /etc/passwd "$user" || append_line /etc/passwd "$user:x:501:20:$full_name:$home:/bin/zsh"
-    has_entry /etc/group admin || append_line /etc/group "admin:x:80:$user"
+    # The person, in the accounts database, an administrator who reaches root
+    # only through sudo.
+    mac_accounts || return 1
 
     for tool in "${MACSIM_CLT_SHIMS[@]}"; do
         mk_stub "/usr/bin/$tool" "$MACSIM_LIB/clt-shim" "$tool"
     done
     mk_dir "$home/Desktop" "$home/Documents" "$home/Downloads" "$home/Library/Application Support" \
-        "$home/Library/Caches" "$home/Library/Preferences" /Users/Shared /Applications/Utilities \
+        "$home/Library/Caches" "$home/Library/Preferences" /Users/Shared /Applications/Utilities /var/root \
         /Library/Java/JavaVirtualMachines /Library/Developer /var/db
     mac_system_version
     mac_app Safari.app com.apple.Safari 18.2
@@ -95,12 +109,10 @@ macsim_layout() {
     mk_commit || return 1
 
     if [[ -n $formulae$casks ]]; then
-        # Casks that need a password (Temurin) ask through sudo: the person
-        # who set this Mac up typed it then.
-        printf -v now '%(%s)T' -1
-        printf '%s\n' "$now" >"$MACSIM_RUN/sudo-timestamp"
+        # Laid down as root (sudo asks root for no password); handed to the
+        # person below, as if they had installed them.
         # shellcheck disable=SC2086
-        HOMEBREW_NO_AUTO_UPDATE=1 "$MACSIM_LIB/brew" "$prefix" install $formulae $casks || return 1
-        printf '0\n' >"$MACSIM_RUN/sudo-timestamp"
+        MACSIM_LAYOUT=1 HOMEBREW_NO_AUTO_UPDATE=1 "$MACSIM_LIB/brew" "$prefix" install $formulae $casks || return 1
     fi
+    macsim_ownership "$home"
 }

@@ -18,24 +18,26 @@ if [[ -r $MACSIM_RUN/scenario.conf ]]; then
     . "$MACSIM_RUN/scenario.conf"
 fi
 : "${arch:=arm64}" "${macos_version:=15.2}" "${macos_build:=24C101}"
-: "${user:=maya}" "${full_name:=Maya Lin}" "${password:=macsim}" "${dialog:=accept}"
+: "${user:=maya}" "${full_name:=Maya Lin}" "${password:=macsim}" "${dialog:=ok}"
 : "${clt:=no}" "${clt_available:=yes}" "${homebrew:=none}" "${homebrew_on_path:=no}"
-: "${install_seconds:=0}" "${offline:=no}" "${gh_auth:=accept}"
+: "${install_seconds:=0}" "${clt_seconds:=0}" "${gh_auth:=accept}"
 : "${formulae:=}" "${casks:=}" "${stale_casks:=}" "${apps:=}" "${jdks:=}" "${java_home:=}"
 : "${shell_configured:=no}" "${git_identity:=}" "${homebrew_install:=ok}"
-: "${flaky_casks:=}" "${sudo_bypass_casks:=}"
+: "${flaky_casks:=}" "${sudo_bypass_casks:=}" "${network:=ok}" "${telemetry:=ok}"
 
 macsim_log() {  # macsim_log NAME TEXT… — one line in /var/log/macsim/NAME.log
-    local name=$1
+    local file=$MACSIM_LOG/$1.log
     shift
-    printf '%s\n' "$*" >>"$MACSIM_LOG/$name.log" 2>/dev/null || true
+    # The user's programs and root's (through sudo) write the same logs.
+    [[ -e $file ]] || (umask 0 && : >>"$file") 2>/dev/null
+    printf '%s\n' "$*" >>"$file" 2>/dev/null || true
 }
 
 macsim_pause() {  # the scenario's install_seconds, so that installs take a while
     [[ $install_seconds == 0 ]] || sleep "$install_seconds"
 }
 
-macsim_is_root() { [[ ${MACSIM_ROOT:-} == 1 ]]; }
+macsim_is_root() { ((EUID == 0)); }
 
 # ---- queued file-system work ----------------------------------------------------
 
@@ -372,4 +374,110 @@ EOF
 
 append_line() {  # append_line FILE TEXT — the way a person (or an installer) adds to a dotfile
     printf '%s\n' "$2" >>"$1"
+}
+
+# ---- the Mac's user, groups, password and sudo -------------------------------------------
+
+# An administrator's groups on a Mac, by gid (the first is the primary group).
+MAC_GROUPS=(staff:20 everyone:12 _appstore:33 localaccounts:61 _appserverusr:79 admin:80
+    _appserveradm:81 _lpadmin:98 _lpoperator:100 _developer:204 _analyticsusers:250
+    com.apple.access_ftp:395 com.apple.access_screensharing:398 com.apple.access_ssh:399
+    com.apple.access_remote_ae:400)
+MACSIM_GIDS=""
+for _group in "${MAC_GROUPS[@]}"; do MACSIM_GIDS+=${MACSIM_GIDS:+,}${_group#*:}; done
+unset _group
+
+# The person in the accounts files (uid 501, primary group staff, an
+# administrator), Mac groups in place of this machine's where names or gids
+# meet, and sudo configured as macOS ships it.
+mac_accounts() {
+    local line lines=() kept=() group name gid
+    local -A taken
+    for group in "${MAC_GROUPS[@]}" wheel:0; do taken[${group%%:*}]=1 taken[:${group#*:}]=1; done
+    mapfile -t lines </etc/group
+    for line in "${lines[@]}"; do
+        name=${line%%:*} gid=${line#*:*:} gid=${gid%%:*}
+        [[ -n ${taken[$name]:-} || -n ${taken[:$gid]:-} ]] || kept+=("$line")
+    done
+    kept+=("wheel:x:0:root")
+    for group in "${MAC_GROUPS[@]}"; do
+        name=${group%%:*}
+        [[ $name == staff ]] && kept+=("staff:x:20:") && continue
+        kept+=("$name:x:${group#*:}:$user")
+    done
+    printf '%s\n' "${kept[@]}" >/etc/group || return 1
+    has_entry /etc/passwd "$user" || append_line /etc/passwd "$user:x:501:20:$full_name:/Users/$user:/bin/zsh"
+    has_entry /etc/shadow "$user" || append_line /etc/shadow "$user:*:20000:0:99999:7:::"
+    # macOS's sudoers: administrators may run anything, the password is kept
+    # 5 minutes, no lecture, and the prompt is sudo's own "Password: ".
+    printf '%s\n' 'Defaults	env_reset' \
+        'Defaults	env_keep += "BLOCKSIZE COLORFGBG COLORTERM __CF_USER_TEXT_ENCODING"' \
+        'Defaults	env_keep += "CHARSET LANG LANGUAGE LC_ALL LC_COLLATE LC_CTYPE"' \
+        'Defaults	env_keep += "LC_MESSAGES LC_MONETARY LC_NUMERIC LC_TIME"' \
+        'Defaults	env_keep += "LINES COLUMNS LSCOLORS SSH_AUTH_SOCK TZ"' \
+        'Defaults	env_keep += "DISPLAY XAUTHORIZATION XAUTHORITY EDITOR VISUAL HOME MAIL"' \
+        'Defaults	timestamp_timeout=5' 'Defaults	!lecture' 'Defaults	passprompt="Password: "' \
+        'Defaults	!syslog' \
+        '' 'root	ALL = (ALL) ALL' '%admin	ALL = (ALL) ALL' >/etc/sudoers
+}
+
+# Keeps the user's password in /etc/shadow the scenario's (it may change per
+# run with --set password=…). mac_password_hash starts making the hash in the
+# background, only when the password changed; mac_password writes it.
+mac_password_hash() {
+    local recorded="" marker=$MACSIM_LIB/.password
+    MACSIM_HASH_JOB=""
+    [[ -r $marker ]] && IFS= read -r recorded <"$marker"
+    [[ -e $marker && $recorded == "$password" ]] && return 0
+    if [[ $password == macsim ]]; then
+        # The default's hash (openssl passwd -6 -salt macsimsalt macsim), kept
+        # here because every Mac in memory would make it again.
+        printf '%s\n' '$6$macsimsalt$b4fkjp3DLvehbxZBraNqHQ8C/L/uDFIhVGCTD07O4ZRjIARhteOgCZKLkvdYL77YlbY6tMuMcpmQ9Bt/6J8JL/' \
+            >"$MACSIM_RUN/password-hash"
+        MACSIM_HASH_JOB=done
+        return 0
+    fi
+    openssl passwd -6 -stdin <<<"$password" >"$MACSIM_RUN/password-hash" &
+    MACSIM_HASH_JOB=$!
+}
+
+mac_password() {
+    [[ -n ${MACSIM_HASH_JOB:-} ]] || return 0
+    [[ $MACSIM_HASH_JOB == done ]] || wait "$MACSIM_HASH_JOB" || return 1
+    local hash line lines=() i
+    IFS= read -r hash <"$MACSIM_RUN/password-hash" || return 1
+    mapfile -t lines </etc/shadow
+    for i in "${!lines[@]}"; do
+        line=${lines[i]}
+        [[ $line == "$user:"* ]] || continue
+        line=${line#*:*:}
+        lines[i]="$user:$hash:$line"
+    done
+    printf '%s\n' "${lines[@]}" >/etc/shadow || return 1
+    printf '%s\n' "$password" >"$MACSIM_LIB/.password"
+}
+
+# ---- what the kernel and the hardware report -----------------------------------------------
+
+# darwin_release: the Darwin release of the scenario's macOS (15.2 → 24.2.0;
+# macOS 26 runs Darwin 25).
+darwin_release() {
+    local major minor
+    IFS=. read -r major minor _ <<<"$macos_version"
+    if ((major >= 26)); then major=$((major - 1)); else major=$((major + 9)); fi
+    REPLY=$major.${minor:-0}.0
+}
+
+# mac_hardware: what sysctl and uname tell of the machine, as MAC_HW_<oid
+# with underscores> variables.
+mac_hardware() {
+    darwin_release
+    MAC_RELEASE=$REPLY
+    if [[ $arch == arm64 ]]; then
+        MAC_CPU="Apple M3 Pro" MAC_NCPU=12 MAC_MODEL=Mac15,6 MAC_PROCESSOR=arm
+        MAC_KERNEL_VERSION="Darwin Kernel Version $MAC_RELEASE: Fri Nov 15 15:13:15 PST 2024; root:xnu-11215.61.5~2/RELEASE_ARM64_T6030"
+    else
+        MAC_CPU="Intel(R) Core(TM) i7-9750H CPU @ 2.60GHz" MAC_NCPU=12 MAC_MODEL=MacBookPro16,1 MAC_PROCESSOR=i386
+        MAC_KERNEL_VERSION="Darwin Kernel Version $MAC_RELEASE: Fri Nov 15 15:12:37 PST 2024; root:xnu-11215.61.5~2/RELEASE_X86_64"
+    fi
 }

@@ -1,10 +1,12 @@
 #!/bin/bash
 # The simulated Mac's stand-in for Homebrew's official install script (served
-# by the simulated curl). It checks and asks like the real one: refuses root,
-# checks sudo access through /usr/bin/sudo (-A with SUDO_ASKPASS, -n with
-# NONINTERACTIVE), installs the Command Line Tools through softwareupdate when
-# they are missing, then lays Homebrew down in /opt/homebrew (Apple Silicon)
-# or /usr/local (Intel) and prints the same next steps.
+# by the sim's internet at raw.githubusercontent.com). It checks and asks like
+# the real one: refuses root, checks sudo access through /usr/bin/sudo (-A
+# with SUDO_ASKPASS, -n with NONINTERACTIVE, whose failure it hides as the
+# real one does), installs the Command Line Tools through softwareupdate when
+# they are missing, creates the prefix through sudo and hands it to the user
+# (/opt/homebrew on Apple Silicon, /usr/local on Intel), writes
+# /etc/paths.d/homebrew and prints the same next steps.
 . /usr/libexec/macsim/lib.sh
 : "${homebrew_install:=ok}"
 
@@ -13,32 +15,87 @@ abort() {
     exit 1
 }
 ohai() { printf '==> %s\n' "$*"; }
+shell_join() {
+    local arg out=""
+    for arg in "$@"; do printf -v arg '%q' "$arg"; out+=${out:+ }$arg; done
+    REPLY=$out
+}
 
 macsim_log homebrew-install "NONINTERACTIVE=${NONINTERACTIVE:-} SUDO_ASKPASS=${SUDO_ASKPASS:-}"
 
 [[ -n ${BASH_VERSION:-} ]] || abort "Bash is required to interpret this script."
+unset HAVE_SUDO_ACCESS
+
+# A credential that was not cached when the script started is dropped when it ends.
+if ! /usr/bin/sudo -n -v 2>/dev/null; then
+    trap '/usr/bin/sudo -k' EXIT
+fi
+
+if [[ -n ${NONINTERACTIVE-} ]]; then
+    ohai 'Running in non-interactive mode because `$NONINTERACTIVE` is set.'
+elif [[ -n ${CI-} ]]; then
+    echo 'Warning: Running in non-interactive mode because `$CI` is set.' >&2
+    NONINTERACTIVE=1
+elif [[ ! -t 0 ]]; then
+    echo 'Warning: Running in non-interactive mode because `stdin` is not a TTY.' >&2
+    NONINTERACTIVE=1
+fi
+
 macsim_is_root && abort "Don't run this as root!"
 
 if [[ $arch == arm64 ]]; then PREFIX=/opt/homebrew; else PREFIX=/usr/local; fi
 homebrew_repository "$PREFIX"
 REPOSITORY=$REPLY
 
-SUDO=(/usr/bin/sudo)
-if [[ -n ${SUDO_ASKPASS:-} ]]; then
-    SUDO+=(-A)
-elif [[ -n ${NONINTERACTIVE:-} ]]; then
-    SUDO+=(-n)
-fi
+have_sudo_access() {
+    [[ -n ${HAVE_SUDO_ACCESS-} ]] && return "$HAVE_SUDO_ACCESS"
+    local sudo=(/usr/bin/sudo)
+    if [[ -n ${SUDO_ASKPASS-} ]]; then
+        sudo+=(-A)
+    elif [[ -n ${NONINTERACTIVE-} ]]; then
+        sudo+=(-n)
+    fi
+    if [[ -n ${NONINTERACTIVE-} ]]; then
+        "${sudo[@]}" -l mkdir &>/dev/null
+    else
+        "${sudo[@]}" -v && "${sudo[@]}" -l mkdir &>/dev/null
+    fi
+    HAVE_SUDO_ACCESS=$?
+    ((HAVE_SUDO_ACCESS == 0)) ||
+        abort "Need sudo access on macOS (e.g. the user ${USER:-$user} needs to be an Administrator)!"
+    return "$HAVE_SUDO_ACCESS"
+}
 
 execute_sudo() {
-    ohai "/usr/bin/sudo $*"
-    "${SUDO[@]}" "$@" || abort "Failed during: /usr/bin/sudo $*"
+    local args=("$@")
+    [[ -n ${SUDO_ASKPASS-} ]] && args=(-A "${args[@]}")
+    shell_join /usr/bin/sudo "${args[@]}"
+    local line=$REPLY
+    ohai "$line"
+    /usr/bin/sudo "${args[@]}" || abort "Failed during: $line"
 }
 
 ohai 'Checking for `sudo` access (which may request your password)...'
-if ! "${SUDO[@]}" -v; then
-    abort "Need sudo access on macOS (e.g. the user ${USER:-$user} needs to be an Administrator)!"
+have_sudo_access
+
+# Homebrew supports macOS 14 and later; older ones get a warning, and the install goes on.
+if ((${macos_version%%.*} < 14)); then
+    IFS=. read -r major minor _ <<<"$macos_version"
+    version=$major.${minor:-0}
+    ohai "You are using macOS $version."
+    ohai "We (and Apple) do not provide support for this old version."
+    echo "This installation may not succeed."
+    echo "After installation, you will encounter build failures with some formulae."
+    echo "Please create pull requests instead of asking for help on Homebrew's GitHub,"
+    echo "Twitter or any other official channels. You are responsible for resolving any"
+    echo "issues you experience while you are running this old version."
+    echo
 fi
+
+DIRECTORIES=(bin etc include lib sbin share var opt share/zsh share/zsh/site-functions var/homebrew
+    var/homebrew/linked Cellar Caskroom Frameworks)
+MKDIRS=()
+for dir in "${DIRECTORIES[@]}"; do [[ -d $PREFIX/$dir ]] || MKDIRS+=("$PREFIX/$dir"); done
 
 ohai "This script will install:"
 echo "$PREFIX/bin/brew"
@@ -47,9 +104,10 @@ echo "$PREFIX/share/man/man1/brew.1"
 echo "$PREFIX/share/zsh/site-functions/_brew"
 echo "$PREFIX/etc/bash_completion.d/brew"
 echo "$REPOSITORY"
-if [[ ! -d $PREFIX/bin ]]; then
+echo "/etc/paths.d/homebrew"
+if ((${#MKDIRS[@]})); then
     ohai "The following new directories will be created:"
-    for dir in bin etc include lib sbin share var opt Cellar Caskroom Frameworks; do echo "$PREFIX/$dir"; done
+    printf '%s\n' "${MKDIRS[@]}"
 fi
 if ! macsim_developer_dir; then
     ohai "The Xcode Command Line Tools will be installed."
@@ -58,14 +116,24 @@ fi
 if [[ -z ${NONINTERACTIVE:-} ]]; then
     echo
     echo "Press RETURN/ENTER to continue or any other key to abort:"
-    IFS= read -rn1 key || key=""
+    IFS= read -rsn1 key || key=""
     [[ -z $key ]] || exit 1
 fi
 
-[[ -d $PREFIX ]] || execute_sudo /bin/mkdir -p "$PREFIX"
-execute_sudo /bin/chmod ug=rwx "$PREFIX"
-execute_sudo /usr/sbin/chown "${USER:-$user}" "$PREFIX"
-execute_sudo /usr/bin/chgrp admin "$PREFIX"
+[[ -d $PREFIX ]] || execute_sudo /usr/bin/install -d -o root -g wheel -m 0755 "$PREFIX"
+if ((${#MKDIRS[@]})); then
+    execute_sudo /bin/mkdir -p "${MKDIRS[@]}"
+    execute_sudo /bin/chmod ug=rwx "${MKDIRS[@]}"
+    execute_sudo /bin/chmod go-w "$PREFIX/share/zsh" "$PREFIX/share/zsh/site-functions"
+    execute_sudo /usr/sbin/chown "${USER:-$user}" "${MKDIRS[@]}"
+    execute_sudo /usr/bin/chgrp admin "${MKDIRS[@]}"
+fi
+if [[ $REPOSITORY == "$PREFIX" ]]; then
+    execute_sudo /usr/sbin/chown -R "${USER:-$user}:admin" "$PREFIX"
+elif [[ ! -d $REPOSITORY ]]; then
+    execute_sudo /bin/mkdir -p "$REPOSITORY"
+    execute_sudo /usr/sbin/chown -R "${USER:-$user}:admin" "$REPOSITORY"
+fi
 
 if ! macsim_developer_dir; then
     marker=/tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress
@@ -89,11 +157,15 @@ if [[ $homebrew_install == fail ]]; then
     echo "fatal: unable to access 'https://github.com/Homebrew/brew/': Could not resolve host: github.com" >&2
     abort "Failed during: /usr/bin/git fetch --force origin"
 fi
-echo "HEAD is now at 3f2b2a1 Merge pull request #19001 from Homebrew/dependabot"
 mac_homebrew "$PREFIX"
-mk_commit || abort "Failed during: /bin/mkdir -p $PREFIX/bin"
+mk_commit || abort "Failed during: /usr/bin/git fetch --force origin"
+execute_sudo /bin/mkdir -p /etc/paths.d
+ohai "/usr/bin/sudo tee /etc/paths.d/homebrew"
+printf '%s\n' "$PREFIX/bin" | /usr/bin/sudo ${SUDO_ASKPASS:+-A} tee /etc/paths.d/homebrew ||
+    abort "Failed during: /usr/bin/sudo tee /etc/paths.d/homebrew"
+execute_sudo /usr/sbin/chown root:wheel /etc/paths.d/homebrew
+execute_sudo /bin/chmod a+r /etc/paths.d/homebrew
 ohai "Updating Homebrew..."
-old_macos_warning
 ohai "Installation successful!"
 echo
 ohai "Homebrew has enabled anonymous aggregate formulae and cask analytics."
@@ -110,8 +182,8 @@ case ":${PATH:-}:" in
 *)
     echo "- Run these commands in your terminal to add Homebrew to your PATH:"
     echo "    echo >> $HOME/.zprofile"
-    echo "    echo 'eval \"\$($PREFIX/bin/brew shellenv)\"' >> $HOME/.zprofile"
-    echo "    eval \"\$($PREFIX/bin/brew shellenv)\""
+    echo "    echo 'eval \"\$($PREFIX/bin/brew shellenv zsh)\"' >> $HOME/.zprofile"
+    echo "    eval \"\$($PREFIX/bin/brew shellenv zsh)\""
     ;;
 esac
 echo "- Run brew help to get started"

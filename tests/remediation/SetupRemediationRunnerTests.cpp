@@ -95,13 +95,6 @@ TEST_F(RunnerTest, EveryCaseEndsWithExactlyOneTerminalEventLast)
         SetupRemediation::installRubyViaMise(), SetupRemediation::installRustViaMise(),
         SetupRemediation::installRustup(), SetupRemediation::installGh(), SetupRemediation::githubAuth(),
     };
-    // With a brew too, for the formulas (a failed cask is retried after a pause: only time here).
-    for (const auto& [remediation, brewPath] :
-         std::vector<std::pair<SetupRemediation, std::optional<QString>>>{{SetupRemediation::installMise(), brew},
-                                                                          {SetupRemediation::installGh(), brew}}) {
-        const auto events = run(remediation, brewPath);
-        EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.isTerminal(); }), 1);
-    }
     for (const SetupRemediation& remediation : all) {
         const auto events = run(remediation);
         ASSERT_FALSE(events.empty()) << remediation.id().toStdString();
@@ -312,15 +305,4 @@ TEST_F(RunnerTest, CaskInstallsFollowUpInZprofileOnlyAfterSuccess)
     EXPECT_TRUE(outputs(events).back().startsWith(QStringLiteral("Set JAVA_HOME in ~/.zprofile")));
     EXPECT_TRUE(home.read(QStringLiteral(".zprofile")).contains("export JAVA_HOME=$(/usr/libexec/java_home)"));
     EXPECT_FALSE(dialogFolderRemains());
-}
-
-TEST_F(RunnerTest, MiseIsActivatedOnlyWhenItsFormulaInstalled)
-{
-    process->on(brew + QStringLiteral(" install mise"), streams({}, 1));
-    EXPECT_EQ(run(SetupRemediation::installMise(), brew).back(), Event::completed(1));
-    EXPECT_FALSE(home.exists(QStringLiteral(".zprofile")));
-    process->on(brew + QStringLiteral(" install mise"), streams({}, 0));
-    const auto events = run(SetupRemediation::installMise(), brew);
-    EXPECT_EQ(outputs(events).size(), 2);
-    EXPECT_TRUE(home.read(QStringLiteral(".zshrc")).contains("mise activate zsh)"));
 }

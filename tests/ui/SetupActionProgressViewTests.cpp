@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -192,25 +191,6 @@ TEST_F(ProgressScreenTest, CancelStopsTheRunningActionAndStartsNoOther)
     QTest::qWait(50);
     EXPECT_EQ(startedIDs(), QStringList{QStringLiteral("clt")});
     EXPECT_EQ(tracked, std::vector{events::remediationApplied(QStringLiteral("clt"), QStringLiteral("softwareupdate"), kLogin)});
-}
-
-TEST_F(ProgressScreenTest, TheTranscriptFollowsTheNewestLineUnlessScrolledUp)
-{
-    std::vector<Event> first, second;
-    for (int i = 0; i < 200; ++i) {
-        first.push_back(Event::output(QStringLiteral("line %1").arg(i)));
-        second.push_back(Event::output(QStringLiteral("more %1").arg(i)));
-    }
-    scripts[QStringLiteral("uv")] = {first, 0, true, std::chrono::milliseconds(300), second};
-    const auto view = show({SetupRemediation::installUv()}, false);
-    auto* transcript = findByID<QPlainTextEdit>(view.get(), QStringLiteral("setup-action-transcript"));
-    ASSERT_TRUE(waitUntil([&] { return shownText(*view).contains(QStringLiteral("line 199")); }));
-    QScrollBar* bar = transcript->verticalScrollBar();
-    EXPECT_EQ(bar->value(), bar->maximum());
-    bar->setValue(10);  // the user reads something further up
-    ASSERT_TRUE(waitUntil([&] { return shownText(*view).contains(QStringLiteral("more 199")); }));
-    EXPECT_EQ(bar->value(), 10);
-    click(view.get(), QStringLiteral("setup-action-cancel"));
 }
 
 TEST_F(ProgressScreenTest, GitHubSignInCopiesExactlyTheCodeAndOpensTheBrowserOnce)

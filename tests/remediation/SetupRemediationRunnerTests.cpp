@@ -66,16 +66,21 @@ protected:
     std::shared_ptr<const HTTPFetching> http = std::make_shared<LiveHTTPFetcher>();
 };
 
-// What a real POSIX shell makes of a command line: its standard output.
+// What a real shell makes of a command line (zsh, as on a Mac, where there
+// is one; its startup files are skipped): its standard output.
 QString runInShell(const QString& command, const QString& homePath)
 {
+    const bool zsh = QFileInfo::exists(QStringLiteral("/bin/zsh"));
     QProcess shell;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), homePath);
     environment.insert(QStringLiteral("GIT_CONFIG_NOSYSTEM"), QStringLiteral("1"));
     shell.setProcessEnvironment(environment);
     shell.setWorkingDirectory(homePath);
-    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    if (zsh)
+        shell.start(QStringLiteral("/bin/zsh"), {QStringLiteral("-f"), QStringLiteral("-c"), command});
+    else
+        shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
     shell.waitForFinished(20000);
     return QString::fromUtf8(shell.readAllStandardOutput());
 }

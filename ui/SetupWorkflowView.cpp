@@ -8,6 +8,7 @@
 #include "engine/workflow/ReadinessScreenCopy.h"
 #include "ui/AppEnvironment.h"
 #include "ui/NPSFeedbackCard.h"
+#include "ui/SetupActionProgressView.h"
 #include "ui/ScreenScaffold.h"
 #include "ui/UiStyle.h"
 
@@ -344,20 +345,17 @@ void SetupWorkflowView::presentPendingInstall()
         presenter_(this, *pending, finish);
         return;
     }
-    // Until the progress screen is part of the app, say so and keep the stage.
-    auto* scaffold = frame(QString(), pending->title,
-                           QStringLiteral("Installing from here isn't available in this version yet. Nothing was "
-                                          "changed on your Mac."),
-                           QUrl(), nullptr);
-    scaffold->setObjectName(QStringLiteral("setup-action-unavailable"));
-    auto* cont = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("setup-action-continue"), scaffold);
-    connect(cont, &QPushButton::clicked, this, [this, finish] {
-        finish(InstallOutcome::canceled);
-        render();
-    });
-    scaffold->contentLayout()->addStretch();
-    scaffold->contentLayout()->addLayout(buttonRow({cont}));
-    replaceContent(scaffold);
+    // The progress screen takes the stage's place until the user continues.
+    std::optional<QString> brew = model_->profile() ? model_->profile()->homebrewPrefix : std::nullopt;
+    if (!brew)
+        brew = installedBrew(*environment_.services().fs);
+    auto* progress = new SetupActionProgressView(
+        pending->title, pending->remediations, SetupActionProgressView::liveDependencies(environment_, brew),
+        pending->continuesPastFailure, [this, finish](InstallOutcome outcome) {
+            finish(outcome);
+            render();
+        });
+    replaceContent(progress);
 }
 
 QWidget* SetupWorkflowView::buildInterstitial()

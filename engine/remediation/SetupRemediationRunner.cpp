@@ -1,5 +1,10 @@
 #include "engine/remediation/SetupRemediationRunner.h"
 
+#include "engine/agents/AgentEnvDoc.h"
+#include "engine/agents/BundledResources.h"
+#include "engine/agents/MCPConfigWriter.h"
+#include "engine/agents/SkillFolderInstaller.h"
+#include "engine/agents/TemplateTreeCopier.h"
 #include "engine/probing/HomebrewLocations.h"
 #include "engine/remediation/AdoptiumAPI.h"
 #include "engine/remediation/BrewRunner.h"
@@ -182,6 +187,15 @@ struct SetupRemediationRunner::Run {
     // Runs an installer that reports StreamEvents, passing its lines on.
     Ending forward(const std::function<void(const StreamSink&)>& work) const;
     Ending afterInstallMise(Ending formula) const;
+
+    Ending reportStep(const StepOutcome& outcome) const
+    {
+        sayAll(outcome.messages);
+        return outcome.succeeded ? 0 : 1;
+    }
+    Ending installSkill(const AgentSkill& skill) const;
+    Ending addMCPServer(const MCPServer& server, const std::optional<QString>& apiKey) const;
+    bool claudeCommandAvailable() const;
 };
 
 SetupRemediationRunner::SetupRemediationRunner(std::optional<QString> brewPath, Services services, Product product)
@@ -241,16 +255,74 @@ Ending SetupRemediationRunner::Run::perform(const SetupRemediation& remediation)
     case Case::installMise: return afterInstallMise(installFormula(QStringLiteral("mise")));
     case Case::installGh: return installFormula(QStringLiteral("gh"));
     case Case::createProject:
-    case Case::installSkill:
-    case Case::addMCPServer:
-    case Case::documentEnvironment:
-        // The AI-agent actions arrive with their writers.
-        say(QStringLiteral("This step can't run in this version yet."));
-        return 1;
+        return reportStep(TemplateTreeCopier(fs()).createProject(
+            remediation.projectTemplate(), remediation.destinationPath(), BundledResources::ofRunningApplication(fs())));
+    case Case::installSkill: return installSkill(*remediation.skill());
+    case Case::addMCPServer: return addMCPServer(*remediation.server(), remediation.apiKey());
+    case Case::documentEnvironment: return reportStep(AgentEnvDoc(fs()).documentEnvironment());
     default:
         break;
     }
     return 1;
+}
+
+Ending SetupRemediationRunner::Run::installSkill(const AgentSkill& skill) const
+{
+    const std::optional<bool> installed =
+        SkillFolderInstaller(fs()).install(skill, BundledResources::ofRunningApplication(fs()), *runner.services_.process,
+                                           stop, [this](const QString& line) { say(line); });
+    if (!installed)
+        return std::nullopt;
+    return *installed ? 0 : 1;
+}
+
+bool SetupRemediationRunner::Run::claudeCommandAvailable() const
+{
+    for (const char* path : {"/opt/homebrew/bin/claude", "/usr/local/bin/claude"})
+        if (fs().fileExists(QString::fromLatin1(path)))
+            return true;
+    // Quietly: whether the login shell finds it is all that matters here.
+    const auto found = runner.services_.process->run(kZsh, {QStringLiteral("-lc"), QStringLiteral("command -v claude")},
+                                                     currentEnvironment(), stop);
+    return found && found->exitCode == 0;
+}
+
+Ending SetupRemediationRunner::Run::addMCPServer(const MCPServer& server, const std::optional<QString>& apiKey) const
+{
+    const QString url = server.urlWithKey(apiKey);
+    const MCPConfigWriter writer(fs());
+    const bool claudeFolder = fs().fileExists(QDir(fs().homeDirectory()).filePath(QStringLiteral(".claude")));
+    const bool claude = claudeCommandAvailable();
+    if (stopped())
+        return std::nullopt;
+
+    bool failed = false;
+    if (claude) {
+        say(QStringLiteral("Adding ") + server.displayName + s(u" to Claude Code…"));
+        const int32_t code = shell(MCPConfigWriter::claudeRegistrationCommand(server.slug, url));
+        if (stopped())
+            return std::nullopt;
+        failed = code != 0;
+    } else if (claudeFolder) {
+        say(s(u"Claude Code CLI isn't on your PATH — skipping it for ") + server.displayName + u'.');
+    }
+
+    const CodexWriteResult codex = writer.writeCodexConfig(server.slug, url);
+    sayAll(codex.messages);
+    failed = failed || (codex.handled && !codex.ok);
+
+    const bool desktop = fs().fileExists(writer.claudeDesktopSupportDirectory());
+    if (!codex.handled && !desktop && !claude) {
+        say(s(u"No AI agent is set up yet — nothing to configure ") + server.displayName + s(u" for."));
+        return failed ? 1 : 0;
+    }
+    if (desktop)
+        say(s(u"For Claude Desktop’s Chat, add ") + server.displayName +
+            s(u" under Settings → Connectors — the Code tab already has it."));
+    if (server.signsInWithOAuth() && !failed)
+        say(QStringLiteral("Sign in to ") + server.displayName +
+            QStringLiteral(" inside Claude or Codex, then restart it to finish."));
+    return failed ? 1 : 0;
 }
 
 Ending SetupRemediationRunner::Run::repairPath(const QString& directory) const

@@ -127,6 +127,48 @@ SetupRemediation SetupRemediation::configureGit(QString name, QString email)
     return SetupRemediation(Case::configureGit, ConfigureGit{std::move(name), std::move(email)});
 }
 
+std::optional<SetupRemediation> SetupRemediation::fromID(const QString& id, const Inputs& inputs)
+{
+    // An identifier is the row's pattern with the payload's one value in it.
+    const auto valueAfter = [&id](const char* pattern) -> std::optional<QString> {
+        const QString prefix = QString::fromUtf8(pattern).section(u'{', 0, 0);
+        if (!id.startsWith(prefix) || id.size() == prefix.size())
+            return std::nullopt;
+        return id.mid(prefix.size());
+    };
+    for (const Row& row : kRows) {
+        if (!QByteArrayView(row.id).contains('{')) {
+            if (id != QLatin1String(row.id))
+                continue;
+            if (row.projectTemplate)
+                return createProject(*row.projectTemplate, inputs.projectFolder);
+            if (row.kind == Case::configureGit)
+                return configureGit(inputs.gitName, inputs.gitEmail);
+            return SetupRemediation(row.kind);
+        }
+        const std::optional<QString> value = valueAfter(row.id);
+        if (!value)
+            continue;
+        switch (row.kind) {
+        case Case::repairPath:
+            if (*value == u"homebrew")  // its own case, matched by its own row
+                continue;
+            return repairPath(*value);
+        case Case::installSkill:
+            if (auto skill = AgentSkill::withSlug(*value))
+                return installSkill(*skill);
+            return std::nullopt;
+        case Case::addMCPServer:
+            if (auto server = MCPServer::withSlug(*value))
+                return addMCPServer(*server, inputs.apiKey);
+            return std::nullopt;
+        default:
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 QString SetupRemediation::directory() const
 {
     const auto* p = std::get_if<RepairPath>(&payload_);

@@ -52,6 +52,18 @@ public:
     static SetupRemediation addMCPServer(MCPServer server, std::optional<QString> apiKey = std::nullopt);
     static SetupRemediation configureGit(QString name, QString email);
 
+    // What an identifier alone cannot say: the values a few cases take from
+    // the user (the Git identity, an API key, a folder of their choosing).
+    struct Inputs {
+        QString gitName;
+        QString gitEmail;
+        std::optional<QString> apiKey;
+        std::optional<QString> projectFolder;
+    };
+    // The remediation an identifier names ("brew:warp", "skill:<slug>",
+    // "path-repair:<directory>", …), or nothing when no case has it.
+    static std::optional<SetupRemediation> fromID(const QString& id, const Inputs& inputs = {});
+
     // The cases without one.
     static SetupRemediation installCommandLineTools() { return SetupRemediation(Case::installCommandLineTools); }
     static SetupRemediation installHomebrew() { return SetupRemediation(Case::installHomebrew); }

@@ -8,6 +8,8 @@
 //   varnel-install-driver cask NAME [--prompt TEXT]      (temurin, temurin@N: the Temurin recovery policy)
 //   varnel-install-driver pkg MAJOR [--prompt TEXT]      (Temurin from Adoptium through /usr/sbin/installer)
 //   varnel-install-driver cleanup                        (what the app does at start)
+//   varnel-install-driver action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]
+//                                                       (one setup action through the app's runner)
 //   options: --brew PATH  --adoptium URL  --retry-pause-ms N
 //
 // Output: "output: TEXT", then one terminal line: "completed: CODE" or
@@ -24,6 +26,7 @@
 #include "engine/remediation/HomebrewInstaller.h"
 #include "engine/remediation/PKGInstaller.h"
 #include "engine/remediation/PrivilegedExecutor.h"
+#include "engine/remediation/SetupRemediationRunner.h"
 #include "engine/services/AppServices.h"
 
 #include <QCoreApplication>
@@ -56,7 +59,8 @@ void say(const QString& line)
 int usage()
 {
     std::fputs("usage: varnel-install-driver homebrew | formula NAME | cask NAME [--prompt TEXT] | pkg MAJOR [--prompt TEXT]"
-               " | cleanup\n       [--brew PATH] [--adoptium URL] [--retry-pause-ms N]\n",
+               " | cleanup\n       | action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]\n"
+               "       [--brew PATH] [--adoptium URL] [--retry-pause-ms N]\n",
                stderr);
     return kUsageError;
 }
@@ -122,6 +126,11 @@ int main(int argc, char** argv)
     const std::optional<QString> brewOption = option(QStringLiteral("--brew"));
     const QString adoptiumBase = option(QStringLiteral("--adoptium")).value_or(QString());
     const int retryPauseMs = option(QStringLiteral("--retry-pause-ms")).value_or(QStringLiteral("2000")).toInt();
+    SetupRemediation::Inputs inputs;
+    inputs.gitName = option(QStringLiteral("--git-name")).value_or(QString());
+    inputs.gitEmail = option(QStringLiteral("--git-email")).value_or(QString());
+    inputs.apiKey = option(QStringLiteral("--key"));
+    inputs.projectFolder = option(QStringLiteral("--folder"));
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();
@@ -187,6 +196,35 @@ int main(int argc, char** argv)
                 else if (e.kind == PKGInstaller::Event::Kind::canceled)
                     status = kCanceled;
             });
+        return status;
+    }
+    if (command == QLatin1String("action") && args.size() == 1) {
+        const auto remediation = SetupRemediation::fromID(args.first(), inputs);
+        if (!remediation) {
+            std::fprintf(stderr, "no setup action is called %s\n", qPrintable(args.first()));
+            return kUsageError;
+        }
+        const SetupRemediationRunner runner(brewOption ? brewOption : installedBrew(*services.fs),
+                                            {services.processRunner, services.fs, services.http},
+                                            {product->displayName, product->shellMarker(), product->cacheDirName});
+        int status = 1;
+        runner.run(*remediation, prompt, stop.get_token(), [&status](const SetupRemediationRunner::Event& e) {
+            using Kind = SetupRemediationRunner::Event::Kind;
+            switch (e.kind) {
+            case Kind::output: say(QStringLiteral("output: ") + e.text); break;
+            case Kind::openBrowser:
+                say(QStringLiteral("open-browser: ") + e.text + QStringLiteral(" ") + e.code.value_or(QString()));
+                break;
+            case Kind::completed:
+                say(QStringLiteral("completed: %1").arg(e.exitCode));
+                status = e.exitCode == 0 ? 0 : 1;
+                break;
+            case Kind::canceled:
+                say(QStringLiteral("canceled"));
+                status = kCanceled;
+                break;
+            }
+        });
         return status;
     }
     return usage();

@@ -21,6 +21,8 @@ done
 "$driver" action example:coding --folder ~/Projects/mine; echo "coding status $?"
 "$driver" action mcp:firecrawl --key "$key"; echo "firecrawl status $?"
 "$driver" action env-doc; echo "env-doc again status $?"
+# Signed in to GitHub earlier, as gh leaves it.
+mkdir -p ~/.config/gh && printf "github.com:\n    user: maya\n" >~/.config/gh/hosts.yml
 "$doctor" --json >"$out/after.json"
 ls ~/Documents/AI-Simple-Project/CLAUDE.md ~/Projects/mine/.gitignore ~/.claude/skills/avoid-ai-writing/SKILL.md \
    ~/.codex/skills/avoid-ai-writing/SKILL.md
@@ -36,8 +38,18 @@ expect_no_output "INJECTED" "the hostile key ran nothing"
 expect_no_output "No such file" "the projects and the skill are where the agents read them"
 expect_line "output: Adding Notion to Claude Code…" "Claude Code is asked to register the server"
 
+DOCTOR_JSON=$(cat "$E2E_SCRATCH/before.json" 2>/dev/null || echo '{}')
+expect_json '.stages[] | select(.domain == "agent-docs") | .classification' '"fixable"' \
+    "before: with Claude Code there, the agent note is still to write"
 DOCTOR_JSON=$(cat "$E2E_SCRATCH/after.json" 2>/dev/null || echo '{}')
-for domain in project agent-docs; do
+for domain in project agent-docs git; do
     expect_json ".stages[] | select(.domain == \"$domain\") | .classification" '"ready"' "after: the $domain stage is ready"
 done
+
+# A fresh Mac: no agent, nothing to document; once Claude Code is there, there is.
+doctor --scenario fresh-apple-silicon
+expect_json '.stages[] | select(.domain == "agent-docs") | .classification' '"ready"' "fresh Mac: no agent, no note needed"
+doctor --scenario fresh-apple-silicon --set homebrew=/opt/homebrew --set casks=claude-code@latest
+expect_json '.stages[] | select(.domain == "agent-docs") | .classification' '"fixable"' \
+    "fresh Mac with Claude Code: the agent note is offered"
 finish

@@ -113,13 +113,9 @@ TEST_F(RunnerTest, WithoutHomebrewBrewActionsRunNothing)
 {
     for (const SetupRemediation& r : {SetupRemediation::installWarp(), SetupRemediation::installGh(),
                                       SetupRemediation::installMise(), SetupRemediation::installTemurin()}) {
-        const auto events = run(r);
-        EXPECT_EQ(outputs(events), QStringList{QStringLiteral("Homebrew isn't available yet — install Homebrew first.")});
-        EXPECT_EQ(events.back(), Event::completed(-1));
+        EXPECT_EQ(run(r).back(), Event::completed(-1));
     }
-    const auto events = run(SetupRemediation::repairHomebrewPath());
-    EXPECT_EQ(outputs(events), QStringList{QStringLiteral("Homebrew isn't installed yet — nothing to repair.")});
-    EXPECT_EQ(events.back(), Event::completed(1));
+    EXPECT_EQ(run(SetupRemediation::repairHomebrewPath()).back(), Event::completed(1));
     EXPECT_TRUE(process->calls().isEmpty());
 }
 

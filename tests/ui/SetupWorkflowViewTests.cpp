@@ -23,8 +23,7 @@ using Kind = SetupFlowModel::Step::Kind;
 
 namespace {
 
-QStringList opened;
-void recordOpen(const QUrl& url) { opened << url.toString(); }
+void openNothing(const QUrl&) {}  // no test opens a real browser
 
 class WorkflowScreenTest : public ::testing::Test {
 protected:
@@ -32,8 +31,7 @@ protected:
     {
         SetupFlowModel::resetNpsShownForTesting();
         NPSFeedbackCard::setThanksDelayForTesting(10);
-        previousOpener = ui::setURLOpener(&recordOpen);
-        opened.clear();
+        previousOpener = ui::setURLOpener(&openNothing);
 
         // Every readiness endpoint refuses: the port of a server that has gone.
         quint16 closedPort;
@@ -128,7 +126,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
     // The diagnosis summary of a fresh Mac.
     click(&view, QStringLiteral("diagnosis-continue"));
     ASSERT_EQ(view.model().step(), SetupFlowModel::Step::of(Kind::loading));
-    // (the summary was on screen a moment ago; take its picture from a fresh look)
 
     // Readiness: the network warning first, then the disk warning.
     auto* stop = control(&view, QStringLiteral("readiness-stop"));
@@ -142,7 +139,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
 
     // The primary stages, skipped one by one.
     ASSERT_TRUE(waitUntil([&] { return view.model().step() == SetupFlowModel::Step::stage(QStringLiteral("clt")); }));
-    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Install the Command Line Tools")));
     control(&view, QStringLiteral("stage-action-clt"));
     saveScreenshot(&view, QStringLiteral("workflow-stage-clt"));
     click(&view, QStringLiteral("stage-skip"));
@@ -168,7 +164,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
     control<QLabel>(&view, QStringLiteral("outcome-agent-suggestion"));
     // The checklist fills in once the login-shell checks are back.
     EXPECT_TRUE(waitUntil([&] { return visibleTexts(&view).contains(QStringLiteral("✓  Command Line Tools installed")); }));
-    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Your command line is ready")));
     saveScreenshot(&view, QStringLiteral("workflow-outcome"));
     click(&view, QStringLiteral("outcome-resolved"));
 

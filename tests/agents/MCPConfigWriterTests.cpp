@@ -37,8 +37,7 @@ TEST(MCPConfigWriter, appendsOneTableAfterABlankLineBacksUpAndMakesTheFilePrivat
 
         // Again: the server is there now, and not a byte changes.
         const auto before = home.snapshot();
-        EXPECT_EQ(home.writer().writeCodexConfig("firecrawl", kURL).messages,
-                  QStringList{"firecrawl is already in your Codex config — left as is."});
+        EXPECT_TRUE(home.writer().writeCodexConfig("firecrawl", kURL).ok);
         EXPECT_EQ(home.snapshot(), before);
         EXPECT_TRUE(home.writer().isConfigured("firecrawl"));
     }

@@ -84,15 +84,12 @@ TEST(SkillFolderInstaller, fetchesThePinnedCommitWithEveryValueAsOneArgumentAndC
         response.streamLines = {"Cloning into '" + clone + "'..."};
         return std::optional(response);
     });
-    QStringList lines;
     const auto ok = SkillFolderInstaller(home.fs()).install(skill, BundledResources(home.fs(), home.path()), process, {},
-                                                            [&](const QString& line) { lines << line; });
+                                                            [](const QString&) {});
     EXPECT_EQ(ok, std::optional(true));
     ASSERT_EQ(arguments.size(), 7);
     EXPECT_EQ(arguments.mid(3), QStringList({"https://github.com/anthropics/skills", arguments[4], skill.source.pin,
                                              skill.source.subpath}));
-    EXPECT_EQ(lines.first(), "Fetching the Skill creator skill from anthropics/skills…");
-    EXPECT_EQ(lines.last(), "Installed Skill creator for Claude.");
     EXPECT_EQ(home.read(".claude/skills/skill-creator/SKILL.md"), "fetched\n");
     EXPECT_FALSE(home.exists(".claude/skills/skill-creator/elsewhere"));
     EXPECT_FALSE(QFileInfo::exists(arguments[4]));

@@ -67,44 +67,21 @@ TEST(HomebrewInstaller, RefusedOrDismissedPasswordEndsCanceledOtherFailuresKeepT
     }
 }
 
-TEST(HomebrewInstaller, SuccessAddsShellenvOnceAndSaysWhatItDid)
+TEST(HomebrewInstaller, SuccessAddsShellenvOnce)
 {
     Installer installer;
     installer.scriptRun(0, {"==> Installation successful!"});
     installer.fs.addExecutable("/usr/local/bin/brew");
     installer.fs.addFile("/Users/tester/.zprofile", "export A=1\n");
-
-    auto events = installer.install();
-    EXPECT_EQ(events.back(), StreamEvent::completed(0));
+    const QByteArray line = "eval \"$(/usr/local/bin/brew shellenv)\"";
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(installer.install().back(), StreamEvent::completed(0));
+        const QByteArray zprofile = installer.fs.fileContents("/Users/tester/.zprofile");
+        EXPECT_TRUE(zprofile.startsWith("export A=1\n"));
+        EXPECT_EQ(zprofile.count(line), 1) << "run " << run;
+    }
+    EXPECT_EQ(installer.fs.fileContents("/Users/tester/.zprofile.bak"), "export A=1\n");
     const Environment env = *installer.process.environments().front();
     EXPECT_EQ(env.at("NONINTERACTIVE"), "1") << "the script must not wait for a key press";
     EXPECT_TRUE(env.at("SUDO_ASKPASS").startsWith("/tmp/ksm-priv-"));
-    EXPECT_EQ(outputs(events).mid(1),
-              (QStringList{"Appending brew shellenv to ~/.zprofile (so brew is fully integrated in new shells).",
-                           "Appended. Backup at /Users/tester/.zprofile.bak."}));
-    EXPECT_TRUE(installer.fs.fileContents("/Users/tester/.zprofile").contains("eval \"$(/usr/local/bin/brew shellenv)\""));
-
-    events = installer.install();
-    EXPECT_EQ(outputs(events).last(), "brew shellenv already active in ~/.zprofile — skipping.");
-    EXPECT_EQ(events.back(), StreamEvent::completed(0));
-}
-
-TEST(HomebrewInstaller, SuccessWithoutBrewOnDiskStillCompletes)
-{
-    Installer installer;
-    installer.scriptRun(0, {});
-    const auto events = installer.install();
-    EXPECT_EQ(outputs(events),
-              QStringList{"Note: brew not found in expected locations after install; skipping ~/.zprofile shellenv append."});
-    EXPECT_EQ(events.back(), StreamEvent::completed(0));
-}
-
-TEST(HomebrewInstaller, ScriptThatCannotStartEndsWithMinusOne)
-{
-    Installer installer;  // nothing scripted: bash fails to launch
-    const auto events = installer.install();
-    EXPECT_TRUE(outputs(events).front().startsWith("Failed to start Homebrew installer: "));
-    EXPECT_EQ(events.back().kind, StreamEvent::Kind::completed);
-    EXPECT_EQ(events.back().exitCode, -1);
-    EXPECT_TRUE(events.back().launchFailure.has_value()) << "why it failed travels with the code";
 }

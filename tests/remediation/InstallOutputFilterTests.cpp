@@ -14,50 +14,35 @@ QStringList shown(const QStringList& lines) { return InstallOutputFilter::filter
 
 }  // namespace
 
-TEST(InstallOutputFilter, DropsSystemLogLinesOnlyWithTheWholeTimestampAtTheStart)
+// System log lines go only with the whole timestamp at the start; a "Next
+// steps" block ends at the documentation link, an ordinary line or after 30
+// lines; each old-macOS warning gets its note.
+TEST(InstallOutputFilter, WholeTranscriptRules)
 {
-    EXPECT_TRUE(shown({}).isEmpty());
     const QString twoDigits = QStringLiteral("2026-01-08 10:11:12.34 installer[123:456] x");
     const QString notAtStart = QStringLiteral("> ") + kLog + QStringLiteral("x");
-    EXPECT_EQ(shown({kLog + QStringLiteral("PackageKit: done"), twoDigits, notAtStart, QStringLiteral("kept")}),
-              (QStringList{twoDigits, notAtStart, QStringLiteral("kept")}));
-}
-
-TEST(InstallOutputFilter, NextStepsBlockEndsAtTheDocumentationLinkOrAnOrdinaryLine)
-{
-    const QStringList homebrew{
-        QStringLiteral("==> Installation successful!"),
-        QStringLiteral("  ==> Next steps:"),
-        QStringLiteral("- Run these commands in your terminal to add Homebrew to your PATH:"),
-        QStringLiteral("    echo >> /Users/u/.zprofile"),
-        QStringLiteral(""),
-        QStringLiteral("- Further documentation:"),
-        QStringLiteral("    https://docs.brew.sh"),
-        QStringLiteral("after the link"),
-    };
-    EXPECT_EQ(shown(homebrew), (QStringList{homebrew.first(), homebrew.last()}));
-
-    EXPECT_EQ(shown({QStringLiteral("==> Next steps:"), QStringLiteral("\t- tab bullet"), QStringLiteral("plain"),
-                     QStringLiteral("- bullet after the block")}),
-              (QStringList{QStringLiteral("plain"), QStringLiteral("- bullet after the block")}));
-}
-
-TEST(InstallOutputFilter, BlockDropsAtMostThirtyLines)
-{
-    QStringList lines{QStringLiteral("==> Next steps:")};
-    for (int i = 1; i <= 31; ++i)
-        lines << QStringLiteral("    line %1").arg(i);
-    lines << QStringLiteral("    line 32");
-    EXPECT_EQ(shown(lines), (QStringList{QStringLiteral("    line 31"), QStringLiteral("    line 32")}));
-}
-
-TEST(InstallOutputFilter, OldMacOSWarningGetsOneNoteEachTime)
-{
     const QString warning = QStringLiteral("==> We (and Apple) do not provide support for this old version.");
-    const QStringList out = shown({warning, QStringLiteral("x"), warning});
-    ASSERT_EQ(out.size(), 5);
-    EXPECT_EQ(out.count(InstallOutputFilter::oldMacOSNote()), 2);
-    EXPECT_EQ(out[1], InstallOutputFilter::oldMacOSNote());
+    const QString note = InstallOutputFilter::oldMacOSNote();
+    QStringList longBlock{QStringLiteral("==> Next steps:")};
+    for (int i = 1; i <= 32; ++i)
+        longBlock << QStringLiteral("    line %1").arg(i);
+    const std::vector<std::pair<QStringList, QStringList>> cases{
+        {{}, {}},
+        {{kLog + QStringLiteral("PackageKit: done"), twoDigits, notAtStart, QStringLiteral("kept")},
+         {twoDigits, notAtStart, QStringLiteral("kept")}},
+        {{QStringLiteral("==> Installation successful!"), QStringLiteral("  ==> Next steps:"),
+          QStringLiteral("- Run these commands in your terminal to add Homebrew to your PATH:"),
+          QStringLiteral("    echo >> /Users/u/.zprofile"), QStringLiteral(""), QStringLiteral("- Further documentation:"),
+          QStringLiteral("    https://docs.brew.sh"), QStringLiteral("after the link")},
+         {QStringLiteral("==> Installation successful!"), QStringLiteral("after the link")}},
+        {{QStringLiteral("==> Next steps:"), QStringLiteral("\t- tab bullet"), QStringLiteral("plain"),
+          QStringLiteral("- bullet after the block")},
+         {QStringLiteral("plain"), QStringLiteral("- bullet after the block")}},
+        {longBlock, {QStringLiteral("    line 31"), QStringLiteral("    line 32")}},
+        {{warning, QStringLiteral("x"), warning}, {warning, note, QStringLiteral("x"), warning, note}},
+    };
+    for (const auto& [lines, expected] : cases)
+        EXPECT_EQ(shown(lines), expected) << lines.join(u'|').toStdString();
 }
 
 // The screen feeds lines one by one; what it shows after each line must be

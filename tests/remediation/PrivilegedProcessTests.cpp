@@ -12,13 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fstream>
-#include <sys/stat.h>
 #include <thread>
 
 using namespace varnel;
@@ -87,13 +83,10 @@ TEST_F(PrivilegedProcess, SudoWrapperAlwaysAsksThroughTheDialogAndKeepsArguments
     ASSERT_TRUE(process_.run(session->directory() + "/sudo", args));
     EXPECT_EQ(recorded("sudo"), QStringList{"-A"} + args);
     EXPECT_EQ(session->environment().at("PATH").section(':', 0, 0), session->directory());
-}
-
-TEST_F(PrivilegedProcess, WithoutPATHTheWrapperFolderPrecedesTheSystemFolders)
-{
-    auto session = PrivilegedExecutor(fs_, "Varnel", programs_).prepare("p", QString());
-    ASSERT_TRUE(session);
-    EXPECT_EQ(session->environment().at("PATH"), session->directory() + ":/usr/bin:/bin:/usr/sbin:/sbin");
+    // Without a PATH of its own, the wrapper folder precedes the system folders.
+    auto bare = PrivilegedExecutor(fs_, "Varnel", programs_).prepare("p", QString());
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->environment().at("PATH"), bare->directory() + ":/usr/bin:/bin:/usr/sbin:/sbin");
 }
 
 TEST_F(PrivilegedProcess, InstallerGetsAHostilePackagePathVerbatim)
@@ -141,10 +134,8 @@ TEST_F(PrivilegedProcess, StoppingABrewAttemptEndsCanceledWithNoChildAndNoFolder
     const pid_t child = file.readAll().trimmed().toInt();
     ASSERT_GT(child, 0);
 
-    const auto stoppedAt = std::chrono::steady_clock::now();
     stop.request_stop();
     install.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - stoppedAt, std::chrono::seconds(3));
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), StreamEvent::canceled());
     EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const StreamEvent& e) { return e.isTerminal(); }), 1);

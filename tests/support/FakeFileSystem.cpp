@@ -54,11 +54,6 @@ void FakeFileSystem::addDirectory(const QString& path)
     directories_.insert(normalized(path));
 }
 
-void FakeFileSystem::remove(const QString& path)
-{
-    (void)removeItem(path);
-}
-
 QByteArray FakeFileSystem::fileContents(const QString& path) const
 {
     std::lock_guard guard(lock_);

@@ -19,7 +19,6 @@ public:
     void addFile(const QString& path, const QByteArray& contents = {}, int permissions = 0644);
     void addExecutable(const QString& path) { addFile(path, "#!/bin/sh\n", 0755); }
     void addDirectory(const QString& path);
-    void remove(const QString& path);
     QByteArray fileContents(const QString& path) const;  // empty when absent
 
     bool fileExists(const QString& path) const override;

@@ -42,13 +42,6 @@ void FakeProcessRunner::on(const QString& commandLine, Response response)
     responses_[commandLine] = std::move(response);
 }
 
-void FakeProcessRunner::failToLaunch(const QString& commandLine, QString message)
-{
-    Response r;
-    r.launchError = std::move(message);
-    on(commandLine, std::move(r));
-}
-
 void FakeProcessRunner::setFallback(
     std::function<std::optional<Response>(const QString& executable, const QStringList& arguments)> f)
 {

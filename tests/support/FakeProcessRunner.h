@@ -32,7 +32,6 @@ public:
     // Scripts a command line.
     void on(const QString& commandLine, ProcessResult result, std::chrono::milliseconds delay = {});
     void on(const QString& commandLine, Response response);
-    void failToLaunch(const QString& commandLine, QString message = QStringLiteral("No such file or directory"));
     // Called for commands without a scripted answer; may return nullopt to fall through.
     void setFallback(std::function<std::optional<Response>(const QString& executable, const QStringList& arguments)> f);
 

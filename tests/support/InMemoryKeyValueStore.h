@@ -31,11 +31,6 @@ public:
         else
             values_.erase(key);
     }
-    bool contains(const QString& key) const
-    {
-        std::lock_guard guard(lock_);
-        return values_.count(key) > 0;
-    }
 
 private:
     mutable std::mutex lock_;

@@ -12,6 +12,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,8 +23,7 @@ using Kind = SetupFlowModel::Step::Kind;
 
 namespace {
 
-QStringList opened;
-void recordOpen(const QUrl& url) { opened << url.toString(); }
+void openNothing(const QUrl&) {}  // no test opens a real browser
 
 class WorkflowScreenTest : public ::testing::Test {
 protected:
@@ -31,8 +31,7 @@ protected:
     {
         SetupFlowModel::resetNpsShownForTesting();
         NPSFeedbackCard::setThanksDelayForTesting(10);
-        previousOpener = ui::setURLOpener(&recordOpen);
-        opened.clear();
+        previousOpener = ui::setURLOpener(&openNothing);
 
         // Every readiness endpoint refuses: the port of a server that has gone.
         quint16 closedPort;
@@ -127,7 +126,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
     // The diagnosis summary of a fresh Mac.
     click(&view, QStringLiteral("diagnosis-continue"));
     ASSERT_EQ(view.model().step(), SetupFlowModel::Step::of(Kind::loading));
-    // (the summary was on screen a moment ago; take its picture from a fresh look)
 
     // Readiness: the network warning first, then the disk warning.
     auto* stop = control(&view, QStringLiteral("readiness-stop"));
@@ -141,7 +139,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
 
     // The primary stages, skipped one by one.
     ASSERT_TRUE(waitUntil([&] { return view.model().step() == SetupFlowModel::Step::stage(QStringLiteral("clt")); }));
-    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Install the Command Line Tools")));
     control(&view, QStringLiteral("stage-action-clt"));
     saveScreenshot(&view, QStringLiteral("workflow-stage-clt"));
     click(&view, QStringLiteral("stage-skip"));
@@ -167,7 +164,6 @@ TEST_F(WorkflowScreenTest, walksFromTheSummaryThroughEveryStepToTheScore)
     control<QLabel>(&view, QStringLiteral("outcome-agent-suggestion"));
     // The checklist fills in once the login-shell checks are back.
     EXPECT_TRUE(waitUntil([&] { return visibleTexts(&view).contains(QStringLiteral("✓  Command Line Tools installed")); }));
-    EXPECT_TRUE(visibleTexts(&view).contains(QStringLiteral("Your command line is ready")));
     saveScreenshot(&view, QStringLiteral("workflow-outcome"));
     click(&view, QStringLiteral("outcome-resolved"));
 
@@ -225,36 +221,16 @@ TEST_F(WorkflowScreenTest, aSubmittedScoreIsNeverAlsoDismissed)
     EXPECT_EQ(events.count(QStringLiteral("nps_dismissed")), 0);
 }
 
-TEST_F(WorkflowScreenTest, theOutcomeIsAnsweredOnceAndSaysSo)
-{
-    store->setValue(ProductConfig::current()->npsSubmittedKey(), QVariant(true));  // so the outcome screen stays
-    SetupWorkflowView view(*environment, dependencies());
-    view.resize(720, 720);
-    view.show();
-    control(&view, QStringLiteral("diagnosis-continue"));
-    view.model().setStep(SetupFlowModel::Step::of(Kind::outcome));
-    EXPECT_EQ(view.findChild<QLabel*>(QStringLiteral("outcome-answer-taken"))->isVisible(), false);
-    click(&view, QStringLiteral("outcome-blocked"));
-    control<QLabel>(&view, QStringLiteral("outcome-answer-taken"));
-    saveScreenshot(&view, QStringLiteral("workflow-outcome-answered"));
-    QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("outcome-resolved")), Qt::LeftButton);
-    QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("outcome-blocked")), Qt::LeftButton);
-    EXPECT_EQ(events.count(QStringLiteral("outcome_reported")), 1);
-    EXPECT_EQ(view.model().step(), SetupFlowModel::Step::of(Kind::outcome));
-}
-
 TEST_F(WorkflowScreenTest, summaryListsThePrimaryStagesAndStopGoesHome)
 {
     SetupWorkflowView view(*environment, dependencies());
     view.resize(720, 720);
     view.show();
     control(&view, QStringLiteral("diagnosis-continue"));
-    const QStringList texts = visibleTexts(&view);
-    EXPECT_TRUE(texts.contains(QStringLiteral("Here's what the system check found")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("•  Command Line Tools: not installed")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("•  Shell configuration: not installed")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("•  Homebrew: not installed")));
-    EXPECT_FALSE(texts.join(u'\n').contains(QStringLiteral("Warp:")));  // left out of the summary
+    // Only the primary stages are listed: Warp is left out.
+    EXPECT_EQ(visibleTexts(&view).filter(QRegularExpression(QStringLiteral("^•  (Command Line Tools|Shell "
+                                                                           "configuration|Homebrew): "))).size(), 3);
+    EXPECT_FALSE(visibleTexts(&view).join(u'\n').contains(QStringLiteral("Warp:")));
     saveScreenshot(&view, QStringLiteral("workflow-summary"));
 
     click(&view, QStringLiteral("diagnosis-continue"));
@@ -278,7 +254,6 @@ TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
     click(&view, QStringLiteral("stage-action-homebrew"));
     ASSERT_EQ(presented.size(), 1u);
     EXPECT_EQ(presented[0].id, QStringLiteral("homebrew"));
-    EXPECT_EQ(presented[0].title, QStringLiteral("Install Homebrew (recommended)"));
     EXPECT_FALSE(presented[0].continuesPastFailure);
     // Canceled: the stage stays for a retry, and nothing is pending any more.
     EXPECT_EQ(view.model().step(), SetupFlowModel::Step::stage(QStringLiteral("homebrew")));

@@ -223,6 +223,17 @@ TEST_F(ProgressScreenTest, AGitNameWithALineBreakRunsNothing)
     EXPECT_TRUE(shownText(*view).contains(QStringLiteral("one line")));
 }
 
+TEST_F(ProgressScreenTest, ASilentCommandLineToolsDownloadShowsTheStallNotice)
+{
+    SetupActionProgressView::setStallThresholdForTesting(std::chrono::milliseconds(100));
+    scripts[QStringLiteral("clt")] = {{}, 0, true};
+    const auto view = show({SetupRemediation::installCommandLineTools()}, false);
+    auto* notice = findByID<QLabel>(view.get(), QStringLiteral("setup-action-stall"));
+    ASSERT_TRUE(waitUntil([&] { return notice->isVisible(); }));
+    saveScreenshot(view.get(), QStringLiteral("progress-stall"));
+    click(view.get(), QStringLiteral("setup-action-cancel"));
+}
+
 TEST_F(ProgressScreenTest, ClosingTheWindowMidInstallAsksAndQuittingStopsLikeCancel)
 {
     scripts[QStringLiteral("homebrew")] = {{}, 0, true};

@@ -163,32 +163,6 @@ TEST(SystemProfiler, commandLineToolsPathNeedsSuccessAndAPath)
     }
 }
 
-TEST(SystemProfiler, profileOfADevelopersMacAssemblesEveryField)
-{
-    FakeProcessRunner process;
-    FakeFileSystem fs;
-    fs.addFile(MacOSVersion::systemVersionPlistPath(),
-               "<plist><dict><key>ProductVersion</key><string>15.1.1</string></dict></plist>");
-    process.on("/usr/bin/uname -m", out("arm64\n"));
-    process.on("/usr/bin/which java", out("/usr/bin/java\n"));
-    process.on("/bin/zsh -lc echo __KSM_JAVA_HOME__:$JAVA_HOME", out("__KSM_JAVA_HOME__:\n"));
-    fs.addExecutable("/opt/homebrew/bin/brew");
-    fs.addExecutable("/opt/homebrew/bin/mise");
-    fs.addDirectory("/Applications/Claude.app");
-    fs.addDirectory("/Library/Java/JavaVirtualMachines");
-
-    const SystemProfile p = profiler(process, fs).profile();
-    EXPECT_EQ(p.architecture, Architecture::appleSilicon);
-#ifndef __APPLE__
-    EXPECT_EQ(p.macosVersion, (OperatingSystemVersion{15, 1, 1}));
-#endif
-    EXPECT_EQ(p.shell, Shell::zsh());
-    EXPECT_EQ(p.homebrewPrefix, QString("/opt/homebrew/bin/brew"));
-    EXPECT_EQ(p.miseExecutable, QString("/opt/homebrew/bin/mise"));
-    EXPECT_EQ(p.javaState.whichJava, QString("/usr/bin/java"));
-    EXPECT_TRUE(p.aiTooling.claudeCodeDesktop);
-}
-
 TEST(SystemProfiler, aMacWhereNothingCanRunStillGivesAProfile)
 {
     FakeProcessRunner process;  // every program fails to start

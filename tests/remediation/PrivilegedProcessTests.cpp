@@ -111,37 +111,3 @@ TEST_F(PrivilegedProcess, FoldersLeftByAKilledRunGoAtStart)
     EXPECT_TRUE(leftovers().isEmpty());
     EXPECT_TRUE(QFileInfo::exists(path("tmp/someone-else")));
 }
-
-TEST_F(PrivilegedProcess, StoppingABrewAttemptEndsCanceledWithNoChildAndNoFolder)
-{
-    const QString brew = script("brew", kSlowBrew);
-    LiveHTTPFetcher http;
-    BrewRunner::Options options;
-    options.packageFolderName = "varnel";
-    const BrewRunner runner(brew, process_, http, fs_, PrivilegedExecutor(fs_, "Varnel", programs_), options);
-
-    std::stop_source stop;
-    std::vector<StreamEvent> events;
-    std::jthread install([&] {
-        runner.installCask("zed", "p", CaskRecoveryPolicy::none(), stop.get_token(),
-                           [&](const StreamEvent& e) { events.push_back(e); });
-    });
-    const QString pidFile = path("record/child.pid");
-    for (int i = 0; i < 500 && QFileInfo(pidFile).size() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    QFile file(pidFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const pid_t child = file.readAll().trimmed().toInt();
-    ASSERT_GT(child, 0);
-
-    stop.request_stop();
-    install.join();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back(), StreamEvent::canceled());
-    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const StreamEvent& e) { return e.isTerminal(); }), 1);
-    // Gone, or at most a zombie waiting for a reaper.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
-    const bool running = stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
-    EXPECT_FALSE(running) << "the brew child " << child << " outlived the stop";
-    EXPECT_TRUE(leftovers().isEmpty());
-}

@@ -231,43 +231,6 @@ TEST_F(RunnerTest, AStopEndsTheRunWithCanceledAndNothingAfterIt)
                                    Event::output(QStringLiteral("downloading")), Event::canceled()}));
 }
 
-TEST_F(RunnerTest, CommandLineToolsRunUnderSudoWithTheDialogAndLeaveNoFolder)
-{
-    FakeProcessRunner::Response sudo = streams({QStringLiteral("Downloading: 12.00%")}, 1);
-    process->setFallback([&](const QString& exe, const QStringList& args) -> std::optional<FakeProcessRunner::Response> {
-        if (exe == QStringLiteral("/usr/bin/sudo") && args.size() == 4 && args[3].contains(QStringLiteral("softwareupdate -i \"$LABEL\"")))
-            return sudo;
-        return std::nullopt;
-    });
-    auto events = run(SetupRemediation::installCommandLineTools());
-    EXPECT_EQ(outputs(events).mid(1), (QStringList{QStringLiteral("Downloading: 12.00%"),
-                                                   QStringLiteral("The Command Line Tools install did not complete. You can retry.")}));
-    EXPECT_EQ(events.back(), Event::completed(1));
-    const Environment environment = *process->environments().front();
-    ASSERT_TRUE(environment.count(QStringLiteral("SUDO_ASKPASS")));
-    EXPECT_TRUE(environment.at(QStringLiteral("PATH")).startsWith(QFileInfo(environment.at(QStringLiteral("SUDO_ASKPASS"))).path() + u':'));
-    EXPECT_FALSE(dialogFolderRemains());
-
-    // A stop terminates sudo and still removes the dialog folder.
-    sudo = streams({}, 0, std::chrono::seconds(20));
-    std::stop_source stop;
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        stop.request_stop();
-    });
-    events = run(SetupRemediation::installCommandLineTools(), std::nullopt, stop.get_token());
-    stopper.join();
-    EXPECT_EQ(events.back(), Event::canceled());
-    EXPECT_FALSE(dialogFolderRemains());
-
-    // Installed already: nothing to say, nothing to run.
-    auto installed = std::make_shared<FakeFileSystem>();
-    installed->addDirectory(QStringLiteral("/Library/Developer/CommandLineTools"));
-    const int callsBefore = process->calls().size();
-    EXPECT_EQ(run(SetupRemediation::installCommandLineTools(), std::nullopt, {}, installed), std::vector{Event::completed(0)});
-    EXPECT_EQ(process->calls().size(), callsBefore);
-}
-
 TEST_F(RunnerTest, CaskInstallsFollowUpInZprofileOnlyAfterSuccess)
 {
     const QString cask = brew + QStringLiteral(" install --cask ");

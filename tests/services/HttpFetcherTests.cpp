@@ -159,39 +159,6 @@ TEST(HttpFetcher, DownloadWritesAPrivateFileReportsProgressAndLeavesNothingOnFai
     EXPECT_EQ(downloadsLeftBehind(), before);
 }
 
-TEST(HttpFetcher, ThroughputSampleStopsAtMaxBytesOrMaxDuration)
-{
-    LocalHttpServer server;
-    server.route("/big", LocalHttpServer::Response::generated(20 * 1024 * 1024));
-    server.route("/silent", LocalHttpServer::Response::silence());
-    server.route("/trickle", LocalHttpServer::Response::generated(1'000'000, 1000, 50ms));
-    LiveHTTPFetcher fetcher;
-
-    HttpRequest request = get(server.url("/big"), 10.0);
-    request.headers = {{"Range", "bytes=0-99999"}, {"Cache-Control", "no-cache"}};
-    auto sample = fetcher.sampleThroughput(request, 100'000, 10.0);
-    ASSERT_TRUE(sample) << sample.error().message.toStdString();
-    EXPECT_EQ(sample->bytesReceived, 100'000);
-    EXPECT_EQ(server.requests().front().header("Range"), "bytes=0-99999");
-
-    // A silent server is a measurement of nothing, not a failure; bytes that
-    // arrive before the timer runs out count.
-    auto silent = fetcher.sampleThroughput(get(server.url("/silent"), 0.6), 800'000, 0.6);
-    ASSERT_TRUE(silent);
-    EXPECT_EQ(silent->bytesReceived, 0);
-    EXPECT_GE(silent->elapsedSeconds, 0.55);
-    auto trickle = fetcher.sampleThroughput(get(server.url("/trickle"), 0.6), 800'000, 0.6);
-    ASSERT_TRUE(trickle);
-    EXPECT_GT(trickle->bytesReceived, 0);
-    EXPECT_LT(trickle->bytesReceived, 800'000);
-
-    // A duration that cannot be waited for ends the sample at once.
-    for (double duration : {-1.0, 0.0, std::numeric_limits<double>::infinity(), 1e12}) {
-        auto none = fetcher.sampleThroughput(get(server.url("/big")), 100'000, duration);
-        EXPECT_TRUE(none && none->bytesReceived == 0 && none->elapsedSeconds >= 0.0001) << duration;
-    }
-}
-
 TEST(HttpFetcher, TransportFailuresAreToldApartAndSayWhy)
 {
     LocalHttpServer server;

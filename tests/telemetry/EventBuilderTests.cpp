@@ -26,36 +26,6 @@ JDKInfo jdk(QString version, QString vendor, QString path) { return {std::move(v
 
 }  // namespace
 
-TEST(EventBuilders, JavaDiagnosisReportsJDKsWithNullsAndHomeScrubbing)
-{
-    ProbeBundle java;
-    java.installedJDKs = {
-        jdk("21.0.2", "Eclipse Adoptium", "/Users/ana/.sdkman/candidates/java/21.0.2-tem"),
-        jdk("1.8.0_292", "", "/Library/Java/JavaVirtualMachines/jdk1.8.0_292.jdk/Contents/Home"),
-        jdk("unparsable", "", "/Users/anabel/jdk"),
-    };
-    java.javaHomeInActiveShell = QStringLiteral("/Users/ana/.sdkman/candidates/java/current");
-
-    const TrackedEvent event = javaDiagnosisReached("D2_HomeUnset", "JDK installed, JAVA_HOME unset", java, "ana");
-    EXPECT_EQ(event.data["java_major_version"], 21);
-    EXPECT_EQ(textAt(event, "current_java_home"), "/Users/~/.sdkman/candidates/java/current");
-    const Json& jdks = event.data["discovered_jdks"];
-    ASSERT_EQ(jdks.size(), 3u);
-    EXPECT_EQ(jdks[0]["path"], "/Users/~/.sdkman/candidates/java/21.0.2-tem");
-    EXPECT_EQ(jdks[1]["path"], "/Library/Java/JavaVirtualMachines/jdk1.8.0_292.jdk/Contents/Home");
-    EXPECT_EQ(jdks[1]["major_version"], 8);
-    EXPECT_TRUE(jdks[1]["vendor"].is_null()) << "an empty vendor is null, not \"\"";
-    EXPECT_EQ(jdks[2]["path"], "/Users/anabel/jdk") << "another user's folder is not ours";
-    EXPECT_TRUE(jdks[2]["major_version"].is_null());
-
-    const TrackedEvent none = javaDiagnosisReached("D1_NoJDK", "no JDK installed", ProbeBundle{}, "ana");
-    EXPECT_TRUE(none.data["current_java_home"].is_null());
-    EXPECT_EQ(textAt(javaDiagnosisReached("unknown", QString(300, u'r'), ProbeBundle{}, "ana"), "reason").size(), 120);
-
-    EXPECT_EQ(scrubbedHomePath("/Users/ana/x", ""), "/Users/ana/x") << "without a login name nothing is scrubbed";
-    EXPECT_EQ(scrubbedHomePath("/Users/ana/a:/Users/ana/b", "ana"), "/Users/~/a:/Users/~/b");
-}
-
 TEST(EventBuilders, RemediationIdentifiersAndReasonsLeaveWithoutTheUsersName)
 {
     const QString id = QStringLiteral("path-repair:/Users/ana/.local/bin");

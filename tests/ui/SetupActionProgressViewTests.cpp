@@ -256,39 +256,3 @@ TEST_F(ProgressScreenTest, ClosingTheWindowMidInstallAsksAndQuittingStopsLikeCan
         return stopped.contains(QStringLiteral("homebrew"));
     }));
 }
-
-TEST(ProgressScreenInWorkflow, AStageActionRunsOnThisMacAndTheWorkflowReprobesAfterContinue)
-{
-    ProductConfig::setCurrent(products::commandLine());
-    auto fs = std::make_shared<FakeFileSystem>();
-    AppServices services;
-    services.processRunner = std::make_shared<FakeProcessRunner>();
-    services.fs = fs;
-    services.store = std::make_shared<InMemoryKeyValueStore>();
-    services.isFixtureMode = true;
-    AppEnvironment environment(services);
-    std::vector<QString> events;
-    environment.setTracker([&](const TrackedEvent& e) { events.push_back(e.name); });
-    SystemProfile profile;
-    profile.architecture = Architecture::appleSilicon;
-    environment.setProfile(profile);
-
-    SetupWorkflowView view(environment);
-    view.resize(720, 720);
-    view.show();
-    ASSERT_TRUE(waitUntil([&] { return view.model().step().kind == SetupFlowModel::Step::Kind::diagnosisSummary; }));
-    view.model().setStep(SetupFlowModel::Step::stage(QStringLiteral("shell-config")));
-    click(&view, QStringLiteral("stage-action-shell-config"));
-
-    ASSERT_TRUE(waitUntil([&] {
-        auto* next = view.findChild<QPushButton*>(QStringLiteral("setup-action-continue"));
-        return next && next->isVisible();
-    }));
-    EXPECT_TRUE(fs->contents(QStringLiteral("/Users/tester/.zprofile"))->contains("typeset -U path PATH"));
-    saveScreenshot(&view, QStringLiteral("progress-in-workflow"));
-    click(&view, QStringLiteral("setup-action-continue"));
-    EXPECT_FALSE(view.model().pendingInstall());
-    // Re-probed: the shell is set up now, so its stage is behind us.
-    EXPECT_TRUE(waitUntil([&] { return view.model().step() != SetupFlowModel::Step::stage(QStringLiteral("shell-config")); }));
-    EXPECT_EQ(std::count(events.begin(), events.end(), QStringLiteral("remediation_completed")), 1);
-}

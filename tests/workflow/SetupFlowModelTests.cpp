@@ -368,42 +368,6 @@ TEST_F(FlowModelTest, outcomeLeadsToTheScoreUnlessAlreadySubmitted)
     EXPECT_EQ(reports.size(), reported);
 }
 
-TEST_F(FlowModelTest, outcomeChecklistFromLoginShellChecksAndTheProfile)
-{
-    const auto ok = [](QString out) { return ProcessResult{0, std::move(out), {}}; };
-    runner->on(QStringLiteral("/bin/zsh -lc xcode-select -p 2>&1"), ok(QStringLiteral("/Library/Developer/CommandLineTools\n")));
-    runner->on(QStringLiteral("/bin/zsh -lc git --version 2>&1"), ok(QStringLiteral("\ngit version 2.39.5 (Apple Git-154)\n")));
-    runner->on(QStringLiteral("/bin/zsh -lc brew --version 2>&1"), ok(QStringLiteral("Homebrew 4.4.1\n")));
-    runner->on(QStringLiteral("/bin/zsh -lc mise --version 2>&1"), ok(QStringLiteral("2024.12.0\n")));
-    runner->on(QStringLiteral("/bin/zsh -lc mise which node 2>/dev/null"), ok(QStringLiteral("/x/node")));
-    runner->on(QStringLiteral("/bin/zsh -lc mise which cargo 2>/dev/null"), ProcessResult{1, {}, {}});
-    runner->on(QStringLiteral("/bin/zsh -lc uv --version 2>&1"), ProcessResult{127, {}, {}});
-
-    SystemProfile profile;
-    profile.aiTooling.zed = true;
-    profile.aiTooling.claudeCodeCLI = true;
-    SetupFlowModel model(config(kAllReady), deps());
-    model.start(services, profile);
-    waitIdle(model);
-    model.verify();
-    waitIdle(model);
-    model.buildOutcomeAudit();
-    waitIdle(model);
-
-    using Section = SetupFlowModel::OutcomeAuditSection;
-    const std::vector<Section> expected{
-        {QStringLiteral("Foundation"),
-         {QStringLiteral("Command Line Tools installed"), QStringLiteral("git version 2.39.5 (Apple Git-154)"),
-          QStringLiteral("Homebrew installed — version 4.4.1")}},
-        {QStringLiteral("Editors & terminal"), {QStringLiteral("Zed installed")}},
-        {QStringLiteral("AI agents"), {QStringLiteral("Claude Code CLI installed (paid subscription required)")}},
-        {QStringLiteral("Languages"),
-         {QStringLiteral("mise installed for language version management"),
-          QStringLiteral("JavaScript installed (with mise via Node)")}},
-    };
-    EXPECT_EQ(model.outcomeAudit(), expected);
-}
-
 TEST_F(FlowModelTest, aModelClosedWhileProbingLeavesItsWorkerHarmless)
 {
     std::atomic<bool> probing{false};

@@ -46,7 +46,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -227,8 +226,10 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
         say(QStringLiteral("progress: ") + title->text());
 
     const QString shots = options.progressShots.isEmpty() ? QString() : options.progressShots + u'-' + step.stage;
-    auto* transcript = progress->findChild<QPlainTextEdit*>(QStringLiteral("setup-action-transcript"));
-    waitFor([&] { return !progress->isRunning() || !transcript->toPlainText().isEmpty(); }, timeout);
+    // The running screen once the program itself has printed (the first line
+    // is the screen's own), a few frames later so that it is drawn.
+    waitFor([&] { return !progress->isRunning() || progress->lines().size() > 1; }, timeout);
+    waitFor([] { return false; }, 100);
     if (!shots.isEmpty() && progress->isRunning())
         saveShot(window, shots + QStringLiteral("-running.png"));
 

@@ -263,6 +263,11 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
         if (!press(window, QStringLiteral("setup-action-continue"), timeout))
             return false;
     }
+    // While the Mac is probed again, the stage shown meanwhile takes no clicks.
+    if (model.isBusy() && visibleButton(window, QStringLiteral("stage-skip"))) {
+        say(QStringLiteral("FAIL: the stage takes clicks while the Mac is probed again"));
+        return false;
+    }
     for (const QString& line : lines)
         say(QStringLiteral("output: ") + line);
     say(QStringLiteral("result: %1 (code %2)").arg(result).arg(code));

@@ -143,7 +143,11 @@ void SetupWorkflowView::render()
     case Step::Kind::loading: replaceContent(buildLoading(QString())); break;
     case Step::Kind::diagnosisSummary: replaceContent(buildSummary()); break;
     case Step::Kind::readinessWarning: replaceContent(buildReadinessWarning(*step.warning)); break;
-    case Step::Kind::stage: replaceContent(buildStage(step.domainID)); break;
+    case Step::Kind::stage:
+        replaceContent(buildStage(step.domainID));
+        // Drawn again after an install while the Mac is still being probed.
+        content_->setEnabled(!model_->isBusy());
+        break;
     case Step::Kind::interstitial: replaceContent(buildInterstitial()); break;
     case Step::Kind::verifying:
         replaceContent(buildLoading(text(*model_, &SpineCopyProviding::verifyingTitle, "Verifying…")));

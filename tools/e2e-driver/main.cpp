@@ -5,20 +5,37 @@
 // always starts fresh), clicks through by accessibility identifier, checks
 // the summary lines and saves a screenshot.
 //
-//   varnel-e2e-driver --screenshot FILE.png [--expect LINE]… [--timeout SECONDS] [--continue]
+//   varnel-e2e-driver [--screenshot FILE.png] [--expect LINE]… [--timeout SECONDS] [--continue]
+//                     [--install STAGE=ACTION]… [--progress-shots PREFIX] [--stall-after SECONDS]
 //
 // With --continue it then presses the summary's "Continue" and names the
 // screen that follows ("next: readiness-warning" with its texts, or
 // "next: stage-<domain>").
 //
-// Exit status 0 when the summary shows exactly the expected lines (in order),
-// 1 when anything else happened, 2 for a usage error.
+// Each --install (which implies --continue) walks the workflow to the stage
+// STAGE, pressing "Skip" on the stages before it, presses the action button
+// "stage-action-ACTION", waits for the progress screen to end, prints what it
+// showed ("output: …", "result: success|failure|canceled (code N)"), presses
+// "Continue" and, once the Mac was probed again, names the step shown
+// ("step: stage <domain>", "step: verifying", …) and the stage's verdict
+// ("stage STAGE: ready"). With --progress-shots the progress screen is saved
+// as PREFIX-STAGE-running.png (at the first output line, if still running)
+// and PREFIX-STAGE-success.png or -failure.png when it has ended.
+// --stall-after shortens the Command Line Tools stall notice's three minutes
+// of silence; an install that shows it is saved as PREFIX-STAGE-stall.png,
+// reported as "stall notice: …" and canceled.
+//
+// Exit status 0 when the summary shows exactly the expected lines (in order,
+// when any are given) and every install reached its progress screen's end, 1
+// when anything else happened, 2 for a usage error.
 
 #include "app/CommandLineProduct.h"
 #include "engine/services/AppServices.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveKeyValueStore.h"
 #include "engine/telemetry/TelemetryService.h"
+#include "ui/SetupActionProgressView.h"
+#include "ui/SetupWorkflowView.h"
 #include "ui/VarnelRootView.h"
 
 #include <QApplication>
@@ -132,12 +149,137 @@ bool continuePastSummary(QWidget* root, int timeoutMs)
     return true;
 }
 
+bool saveShot(QWidget* window, const QString& file)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const bool saved = window->grab().save(file);
+    say(saved ? QStringLiteral("screenshot: ") + file : QStringLiteral("FAIL: could not save the screenshot ") + file);
+    return saved;
+}
+
+QString stepName(const SetupFlowModel::Step& step)
+{
+    using Kind = SetupFlowModel::Step::Kind;
+    switch (step.kind) {
+    case Kind::loading: return QStringLiteral("loading");
+    case Kind::diagnosisSummary: return QStringLiteral("diagnosis summary");
+    case Kind::readinessWarning: return QStringLiteral("readiness warning");
+    case Kind::stage: return QStringLiteral("stage ") + step.domainID;
+    case Kind::interstitial: return QStringLiteral("interstitial");
+    case Kind::verifying: return QStringLiteral("verifying");
+    case Kind::keepGoingGate: return QStringLiteral("keep going gate");
+    case Kind::outcome: return QStringLiteral("outcome");
+    case Kind::nps: return QStringLiteral("nps");
+    }
+    return QStringLiteral("unknown");
+}
+
+struct Install {
+    QString stage;
+    QString action;
+};
+
 struct Options {
     QString screenshot;
     QStringList expected;
     int timeoutMs = 60'000;
     bool continuePastSummary = false;
+    std::vector<Install> installs;
+    QString progressShots;
 };
+
+// The progress screen being shown, if any.
+SetupActionProgressView* visibleProgress(QWidget* root)
+{
+    auto* view = root->findChild<SetupActionProgressView*>();
+    return view && view->isVisible() ? view : nullptr;
+}
+
+// Walks to the stage, presses its action and follows the progress screen to
+// its end and the probe after it.
+bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, const Options& options)
+{
+    const int timeout = options.timeoutMs;
+    SetupFlowModel& model = workflow.model();
+    const auto target = SetupFlowModel::Step::stage(step.stage);
+    for (int skipped = 0; model.step() != target; ++skipped) {
+        if (model.step().kind != SetupFlowModel::Step::Kind::stage || skipped > 20) {
+            say(QStringLiteral("FAIL: the workflow shows %1, not the stage %2").arg(stepName(model.step()), step.stage));
+            return false;
+        }
+        const QString from = stepName(model.step());
+        if (!press(window, QStringLiteral("stage-skip"), timeout))
+            return false;
+        if (!waitFor([&] { return !model.isBusy() && stepName(model.step()) != from; }, timeout)) {
+            say(QStringLiteral("FAIL: Skip did not leave the ") + from);
+            return false;
+        }
+    }
+    if (!press(window, QStringLiteral("stage-action-") + step.action, timeout))
+        return false;
+    SetupActionProgressView* progress = nullptr;
+    if (!waitFor([&] { return (progress = visibleProgress(window)) != nullptr; }, timeout)) {
+        say(QStringLiteral("FAIL: no progress screen after pressing the action"));
+        return false;
+    }
+    if (auto* title = progress->findChild<QLabel*>(QStringLiteral("setup-action-title")))
+        say(QStringLiteral("progress: ") + title->text());
+
+    const QString shots = options.progressShots.isEmpty() ? QString() : options.progressShots + u'-' + step.stage;
+    // The running screen once the program itself has printed (the first line
+    // is the screen's own), a few frames later so that it is drawn.
+    waitFor([&] { return !progress->isRunning() || progress->lines().size() > 1; }, timeout);
+    waitFor([] { return false; }, 100);
+    if (!shots.isEmpty() && progress->isRunning())
+        saveShot(window, shots + QStringLiteral("-running.png"));
+
+    // Cancel reports to the workflow at once, and the screen goes: what it
+    // showed is read before.
+    auto* stall = progress->findChild<QLabel*>(QStringLiteral("setup-action-stall"));
+    waitFor([&] { return !progress->isRunning() || stall->isVisible(); }, timeout);
+    QStringList lines;
+    QString result;
+    int32_t code = -1;
+    if (progress->isRunning() && stall->isVisible()) {
+        say(QStringLiteral("stall notice: ") + stall->text());
+        if (!shots.isEmpty())
+            saveShot(window, shots + QStringLiteral("-stall.png"));
+        lines = progress->lines();
+        if (!press(window, QStringLiteral("setup-action-cancel"), timeout))
+            return false;
+        result = QStringLiteral("canceled");
+    } else {
+        if (!waitFor([&] { return !progress->isRunning(); }, timeout)) {
+            say(QStringLiteral("FAIL: the progress screen is still running"));
+            return false;
+        }
+        lines = progress->lines();
+        code = progress->exitCode().value_or(-1);
+        result = progress->isCanceled() ? QStringLiteral("canceled")
+                 : code == 0            ? QStringLiteral("success")
+                                        : QStringLiteral("failure");
+        if (!shots.isEmpty())
+            saveShot(window, shots + u'-' + result + QStringLiteral(".png"));
+        if (!press(window, QStringLiteral("setup-action-continue"), timeout))
+            return false;
+    }
+    // While the Mac is probed again, the stage shown meanwhile takes no clicks.
+    if (model.isBusy() && visibleButton(window, QStringLiteral("stage-skip"))) {
+        say(QStringLiteral("FAIL: the stage takes clicks while the Mac is probed again"));
+        return false;
+    }
+    for (const QString& line : lines)
+        say(QStringLiteral("output: ") + line);
+    say(QStringLiteral("result: %1 (code %2)").arg(result).arg(code));
+    if (!waitFor([&] { return !model.isBusy() && !visibleProgress(window); }, timeout)) {
+        say(QStringLiteral("FAIL: the Mac was not probed again after the install"));
+        return false;
+    }
+    say(QStringLiteral("step: ") + stepName(model.step()));
+    if (const WorkflowStep* stage = model.stepFor(step.stage))
+        say(QStringLiteral("stage %1: %2").arg(step.stage, toString(stage->stage->diagnosis().classification)));
+    return true;
+}
 
 std::optional<Options> parse(const QStringList& arguments)
 {
@@ -153,10 +295,19 @@ std::optional<Options> parse(const QStringList& arguments)
             options.timeoutMs = arguments[++i].toInt() * 1000;
         else if (a == u"--continue")
             options.continuePastSummary = true;
+        else if (a == u"--install" && hasValue && arguments[i + 1].contains(u'=')) {
+            const QString spec = arguments[++i];
+            const qsizetype equals = spec.indexOf(u'=');
+            options.installs.push_back({spec.left(equals), spec.mid(equals + 1)});
+            options.continuePastSummary = true;
+        } else if (a == u"--progress-shots" && hasValue)
+            options.progressShots = arguments[++i];
+        else if (a == u"--stall-after" && hasValue && arguments[i + 1].toInt() > 0)
+            SetupActionProgressView::setStallThresholdForTesting(std::chrono::seconds(arguments[++i].toInt()));
         else
             return std::nullopt;
     }
-    if (options.screenshot.isEmpty() || options.timeoutMs <= 0)
+    if (options.timeoutMs <= 0 || (options.screenshot.isEmpty() && options.installs.empty()))
         return std::nullopt;
     return options;
 }
@@ -171,7 +322,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const auto options = parse(QApplication::arguments().mid(1));
     if (!options) {
-        std::fputs("usage: varnel-e2e-driver --screenshot FILE.png [--expect LINE]… [--timeout SECONDS] [--continue]\n",
+        std::fputs("usage: varnel-e2e-driver [--screenshot FILE.png] [--expect LINE]… [--timeout SECONDS] [--continue]\n"
+                   "                         [--install STAGE=ACTION]… [--progress-shots PREFIX] [--stall-after SECONDS]\n",
                    stderr);
         return 2;
     }
@@ -226,18 +378,25 @@ int main(int argc, char** argv)
     for (const QString& line : lines)
         say(QStringLiteral("summary: ") + line);
 
-    QDir().mkpath(QFileInfo(options->screenshot).absolutePath());
-    const bool saved = window.grab().save(options->screenshot);
-    say(saved ? QStringLiteral("screenshot: ") + options->screenshot
-              : QStringLiteral("FAIL: could not save the screenshot ") + options->screenshot);
+    const bool saved = options->screenshot.isEmpty() || saveShot(&window, options->screenshot);
 
-    if (lines != options->expected) {
+    if (!options->expected.isEmpty() && lines != options->expected) {
         say(QStringLiteral("FAIL: expected the summary lines"));
         for (const QString& line : options->expected)
             say(QStringLiteral("      ") + line);
         return 1;
     }
-    if (saved && options->continuePastSummary)
-        return continuePastSummary(&window, timeout) ? 0 : 1;
-    return saved ? 0 : 1;
+    if (!saved)
+        return 1;
+    if (options->continuePastSummary && !continuePastSummary(&window, timeout))
+        return 1;
+    auto* workflow = window.findChild<SetupWorkflowView*>();
+    if (!options->installs.empty() && !workflow) {
+        say(QStringLiteral("FAIL: no setup workflow on screen"));
+        return 1;
+    }
+    for (const Install& step : options->installs)
+        if (!install(&window, *workflow, step, *options))
+            return 1;
+    return 0;
 }

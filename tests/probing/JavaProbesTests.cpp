@@ -67,35 +67,6 @@ TEST(JavaProbes, javaHomeMarkerTheLastMarkerLineDecides)
     EXPECT_EQ(Probes(failing, fs).javaHomeInActiveShell(), std::nullopt);
 }
 
-TEST(JdkReleaseFileReader, releaseFileThenInfoPlist)
-{
-    FakeFileSystem fs;
-    fs.addFile(homeOf("zulu-8.jdk") + "/release",
-               "IMPLEMENTOR=\"Azul Systems, Inc.\"\nJAVA_VERSION=\"1.0\"\nJAVA_VERSION = \"1.8.0_292\"\nNOISE\n");
-    fs.addFile(kJVMs + "/plist-only.jdk/Contents/Info.plist", R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0"><dict>
-  <key>CFBundleName</key><string>Plist JDK</string>
-  <key>JavaVM</key><dict>
-    <key>JVMCapabilities</key><array><string>CommandLine</string></array>
-    <key>JVMVersion</key><string>17.0.9</string>
-  </dict>
-</dict></plist>)");
-    // A release file without a usable version falls through to the property list.
-    fs.addFile(homeOf("both.jdk") + "/release", "JAVA_VERSION=\"unknown\"\n");
-    fs.addFile(kJVMs + "/both.jdk/Contents/Info.plist",
-               "<plist><dict><key>JavaVM</key><dict><key>JVMVersion</key><string>11.0.1</string></dict></dict></plist>");
-    fs.addDirectory(kJVMs + "/empty.jdk/Contents");
-    fs.addFile(kJVMs + "/broken.jdk/Contents/Info.plist", "bplist00\x01\x02");
-
-    const JdkReleaseFileReader reader(fs);
-    EXPECT_EQ(reader.jdkInfo("zulu-8.jdk"), (JDKInfo{"1.8.0_292", "Azul Systems, Inc.", "", homeOf("zulu-8.jdk")}));
-    EXPECT_EQ(reader.jdkInfo("plist-only.jdk"), (JDKInfo{"17.0.9", "", "", homeOf("plist-only.jdk")}));
-    EXPECT_EQ(reader.jdkInfo("both.jdk"), (JDKInfo{"11.0.1", "", "", homeOf("both.jdk")}));
-    EXPECT_EQ(reader.jdkInfo("empty.jdk"), std::nullopt);
-    EXPECT_EQ(reader.jdkInfo("broken.jdk"), std::nullopt);
-    EXPECT_EQ(reader.jdkInfo("missing.jdk"), std::nullopt);
-}
-
 TEST(JavaProbes, bundleMergesTheListingWithJDKsOnlyOnDisk)
 {
     FakeProcessRunner process;

@@ -134,24 +134,6 @@ TEST_F(LiveFileSystemTest, copyingATreeCopiesLinksAsLinks)
     EXPECT_TRUE(QFileInfo::exists(path("tree/sub/secret")));
 }
 
-TEST_F(LiveFileSystemTest, listingAndMovingSayWhyTheyFail)
-{
-    auto missing = fs.contentsOfDirectory(path("missing"));
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().code, ENOENT);
-    EXPECT_TRUE(missing.error().message.startsWith(path("missing")));
-
-    write("a", "1");
-    write(".hidden", "2");
-    EXPECT_EQ(fs.contentsOfDirectory(root).value(), (QStringList{".hidden", "a"}));
-    EXPECT_EQ(fs.moveItem(path("a"), path(".hidden")).error().code, EEXIST);
-    link("taken", path("nowhere"));
-    EXPECT_EQ(fs.moveItem(path("a"), path("taken")).error().code, EEXIST) << "a dangling link is in the way too";
-    ASSERT_TRUE(fs.moveItem(path("a"), path("b")));
-    EXPECT_EQ(read("b"), "1");
-    EXPECT_FALSE(QFileInfo::exists(path("a")));
-}
-
 TEST_F(LiveFileSystemTest, attributesDescribeTheItemItselfAndPipesNeverBlock)
 {
     write("file", "12345", 0640);
@@ -175,21 +157,4 @@ TEST_F(LiveFileSystemTest, attributesDescribeTheItemItselfAndPipesNeverBlock)
     EXPECT_FALSE(fs.contents(path("fifo"))) << "a pipe nobody writes to is refused, not waited on";
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(fs.contents(root).error().code, EISDIR);
-}
-
-TEST_F(LiveFileSystemTest, checkWritableLooksAtTheFileAndItsFolder)
-{
-    write("file", "x");
-    EXPECT_TRUE(fs.checkWritable(path("file")));
-    EXPECT_TRUE(fs.checkWritable(path("new-file")));
-    EXPECT_EQ(fs.checkWritable(path("missing/file")).error().code, ENOENT);
-    EXPECT_EQ(fs.checkWritable(root).error().code, EISDIR);
-    link("dangling", path("missing/file"));
-    EXPECT_FALSE(fs.checkWritable(path("dangling")));
-    // Root ignores permission bits; the shell-file tests cover that case in
-    // an unprivileged child.
-    if (::geteuid() != 0) {
-        write("readonly", "x", 0444);
-        EXPECT_EQ(fs.checkWritable(path("readonly")).error().code, EACCES);
-    }
 }

@@ -301,20 +301,6 @@ TEST_F(TelemetryServiceTest, DisabledTelemetryQueuesNothingButStillDeliversAnEar
     EXPECT_EQ(eventNames(server.requests()), (QStringList{"from_before"}));
 }
 
-TEST_F(TelemetryServiceTest, AStoredSessionIDIsReusedAndAMalformedOneReplaced)
-{
-    store->setValue(product.sessionIDKey, QVariant(QStringLiteral("not-a-uuid")));
-    QUuid first;
-    {
-        TelemetryService service(configuration());
-        first = service.sessionID();
-    }
-    EXPECT_FALSE(first.isNull());
-    EXPECT_EQ(store->string(product.sessionIDKey), first.toString(QUuid::WithoutBraces).toUpper());
-    TelemetryService again(configuration());
-    EXPECT_EQ(again.sessionID(), first) << "and reused by the next launch";
-}
-
 TEST(TelemetryShared, BeforeTheApplicationConfiguresItTheSharedServiceIsInert)
 {
     // The test program never configures telemetry: whatever reaches the shared

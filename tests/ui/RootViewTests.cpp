@@ -42,67 +42,6 @@ protected:
 
 }  // namespace
 
-TEST_F(RootViewTest, firstLaunchAsksForConsentThenShowsWelcome)
-{
-    const QString key = ProductConfig::current()->consentedKey();
-    VarnelRootView root(fixtureServices());
-    root.environment().setTracker(recorder);
-    root.resize(720, 720);
-    root.show();
-
-    saveScreenshot(&root, QStringLiteral("consent"));
-
-    EXPECT_FALSE(store->boolValue(key));
-    auto* cont = findByID<QPushButton>(&root, QStringLiteral("consent-continue"));
-    ASSERT_NE(cont, nullptr);
-    QTest::mouseClick(cont, Qt::LeftButton);
-
-    EXPECT_TRUE(store->boolValue(key));
-    EXPECT_TRUE(root.hasConsented());
-    ASSERT_FALSE(events.isEmpty());
-    EXPECT_EQ(events.first().name, QStringLiteral("consent_given"));
-    EXPECT_TRUE(events.first().data.empty());
-    EXPECT_TRUE(waitUntil([&] { return root.findChild<QWidget*>(QStringLiteral("consent-view")) == nullptr; }));
-    auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
-    ASSERT_NE(button, nullptr);
-    EXPECT_TRUE(button->isVisible());
-    saveScreenshot(&root, QStringLiteral("welcome"));
-}
-
-TEST_F(RootViewTest, consentedLaunchGoesStraightToWelcomeAndPushesTheWorkflow)
-{
-    store->setValue(ProductConfig::current()->consentedKey(), QVariant(true));
-    VarnelRootView root(fixtureServices());
-    root.environment().setTracker(recorder);
-    QSignalSpy probed(&root, &VarnelRootView::startUpProbeFinished);
-    root.show();
-
-    EXPECT_EQ(root.findChild<QWidget*>(QStringLiteral("consent-view")), nullptr);
-    // In fixture mode the start-up probe finishes without probing anything.
-    EXPECT_TRUE(probed.count() == 1 || probed.wait(2000));
-    EXPECT_FALSE(root.environment().profile().has_value());
-    ASSERT_EQ(events.size(), 1);
-    EXPECT_EQ(events.first().name, QStringLiteral("app_launched"));
-    EXPECT_TRUE(events.first().data.empty());
-
-    auto* button = findByID<QPushButton>(&root, QStringLiteral("welcome-diagnose-button"));
-    ASSERT_NE(button, nullptr);
-    QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_EQ(root.environment().navigation().path().size(), 1);
-    EXPECT_EQ(root.environment().navigation().path().first(), Screen::setupWorkflow());
-    EXPECT_NE(root.findChild<QWidget*>(QStringLiteral("setup-workflow")), nullptr);
-
-    // A destination with nothing to show is an empty screen, not a crash; back pops it.
-    root.environment().navigation().push(Screen::nextStep());
-    EXPECT_NE(root.findChild<QWidget*>(QStringLiteral("empty-destination")), nullptr);
-    auto* back = findByID<QPushButton>(&root, QStringLiteral("navigation-back"));
-    ASSERT_NE(back, nullptr);
-    QTest::mouseClick(back, Qt::LeftButton);
-    QTest::mouseClick(back, Qt::LeftButton);
-    EXPECT_TRUE(root.environment().navigation().path().isEmpty());
-    EXPECT_FALSE(back->isVisibleTo(&root));
-}
-
 TEST(NavigationStack, keepsScreensStillOnThePathAndDestroysPoppedOnes)
 {
     AppNavigation navigation;

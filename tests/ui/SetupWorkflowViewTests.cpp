@@ -221,24 +221,6 @@ TEST_F(WorkflowScreenTest, aSubmittedScoreIsNeverAlsoDismissed)
     EXPECT_EQ(events.count(QStringLiteral("nps_dismissed")), 0);
 }
 
-TEST_F(WorkflowScreenTest, summaryListsThePrimaryStagesAndStopGoesHome)
-{
-    SetupWorkflowView view(*environment, dependencies());
-    view.resize(720, 720);
-    view.show();
-    control(&view, QStringLiteral("diagnosis-continue"));
-    // Only the primary stages are listed: Warp is left out.
-    EXPECT_EQ(visibleTexts(&view).filter(QRegularExpression(QStringLiteral("^•  (Command Line Tools|Shell "
-                                                                           "configuration|Homebrew): "))).size(), 3);
-    EXPECT_FALSE(visibleTexts(&view).join(u'\n').contains(QStringLiteral("Warp:")));
-    saveScreenshot(&view, QStringLiteral("workflow-summary"));
-
-    click(&view, QStringLiteral("diagnosis-continue"));
-    click(&view, QStringLiteral("readiness-stop"));
-    EXPECT_TRUE(environment->navigation().path().isEmpty());
-    EXPECT_TRUE(events.contains(QStringLiteral("network_warning_action")));
-}
-
 TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
 {
     std::vector<SetupFlowModel::PendingInstall> presented;

@@ -124,14 +124,6 @@ TEST(CommandLineSpineProvider, homebrewDiagnosesAndActionsPerState)
     EXPECT_EQ(actionIDs(none), QStringList({"homebrew"}));
 }
 
-TEST(CommandLineSpineProvider, sharedTextsComeFromTheProductsCopy)
-{
-    SharedDomainCopy copy = SharedDomainCopy::standard();
-    copy.warpFixable.detail = "Our own Warp pitch.";
-    const auto w = *CommandLineSpineProvider(copy).workflow(std::nullopt, mac(Architecture::intel), {}, {}, std::nullopt);
-    EXPECT_EQ(stageOf(w, "warp").diagnosis().detail, QString("Our own Warp pitch."));
-}
-
 TEST(CommandLineSpineProvider, claudeStageOffersOnlyWhatIsMissing)
 {
     SystemProfile p = mac(Architecture::appleSilicon);

@@ -186,17 +186,6 @@ TEST_F(FlowModelTest, allReadyPrimaryStagesGoFromTheSummaryStraightToVerifying)
     EXPECT_EQ(events.count(QStringLiteral("diagnosis_reached")), 1);
 }
 
-TEST_F(FlowModelTest, fixtureModeWithoutAProfileStaysOnLoading)
-{
-    SetupFlowModel model(config(kAllReady), deps());
-    model.start(services, std::nullopt);
-    waitIdle(model);
-    EXPECT_EQ(model.step(), Step::of(Kind::loading));
-    EXPECT_FALSE(model.workflow().has_value());
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(prober->calls, 0);
-}
-
 TEST_F(FlowModelTest, failedVerificationGoesToTheOutcome)
 {
     SetupFlowModel model(config(kAllReady, false), deps());

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Cancel (SIGINT to the driver, what the Cancel button does) in the middle of
+# the long phases: the Homebrew install script, a brew cask attempt, the pause
+# before the brew runner's retry, and a package download. Each run ends
+# canceled, with no process, privileged temporary folder or partial package
+# left behind.
+. "$(dirname "$0")/lib/e2e.sh"
+. "$(dirname "$0")/lib/install-driver.sh"
+
+LOOK='
+jdks() { echo "jdks: $(ls /Library/Java/JavaVirtualMachines | tr "\n" " ")"; }
+packages() { echo "packages: $(find ~/.cache ~/Library/Caches -name "*.pkg*" 2>/dev/null | tr "\n" " ")"; }'
+
+# install_seconds makes the install script, brew's downloads and Adoptium's
+# package downloads take that long.
+sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" --set install_seconds=30 -- bash -c "$DRIVE$LOOK"'
+run homebrew cancel_when "Downloading and installing Homebrew" homebrew; test -e /opt/homebrew/bin/brew || echo "no brew"
+run download cancel_when "^downloading: [0-9]+/" pkg 21; jdks; packages'
+
+section homebrew
+expect_line '^output: ==> Downloading and installing Homebrew\.\.\.$' "homebrew: the install script was running"
+expect_line '^canceled$' "…and the cancel ends the run canceled"
+expect_output "driver status 3" "…the driver says canceled"
+expect_output "no brew" "…with no brew installed"
+expect_clean_mac "homebrew"
+
+section download
+expect_line '^downloading: [0-9]+/[0-9]+$' "download: the package was downloading"
+expect_line '^canceled$' "…and the cancel ends the run canceled"
+expect_no_output "verifying" "…before verifying"
+expect_line '^jdks: $' "…installing nothing"
+expect_line '^packages: $' "…leaving no partial package"
+expect_clean_mac "download"
+
+sim_session --scenario homebrew-not-on-path "${DRIVER_SIM[@]}" --set install_seconds=30 --set flaky_casks=zed \
+    -- bash -c "$DRIVE"'
+run attempt cancel_when "==> Downloading" cask warp; test -e /Applications/Warp.app || echo "no Warp.app"
+run pause cancel_when "retrying once in a moment" --retry-pause-ms 30000 cask zed
+grep -c "install --cask zed" /var/log/macsim/brew.log'
+
+section attempt
+expect_output "==> Downloading https://app.warp.dev/" "attempt: brew was downloading Warp"
+expect_line '^canceled$' "…and the cancel ends the run canceled"
+expect_output "no Warp.app" "…with no Warp.app"
+expect_clean_mac "attempt"
+
+section pause
+expect_output "output: That didn’t work — retrying once in a moment…" "pause: the runner was waiting to retry"
+expect_line '^canceled$' "…and the cancel ends the run canceled"
+expect_line '^1$' "…without a second brew run"
+expect_clean_mac "pause"
+
+finish

@@ -1,0 +1,98 @@
+# Shared by the scripts that run the privileged installers in the simulated
+# Mac through varnel-install-driver. Source it after e2e.sh.
+#
+#   sim_session --scenario fresh-intel "${DRIVER_SIM[@]}" -- bash -c "$DRIVE
+#   run homebrew-ok drive homebrew"
+#   section homebrew-ok
+#   expect_line '^completed: 0$' "Homebrew installs"
+#
+# Inside the sim, `drive ARGS…` runs the driver and then looks at the Mac the
+# way every run must leave it, printing "LEFT BEHIND: …" for a process the run
+# started that still lives, a privileged temporary folder, a half-downloaded
+# file, or the password in the dialogs' log. `cancel_when REGEX ARGS…` runs
+# the driver too, but sends it SIGINT (what the Cancel button does) once a line
+# of its output matches REGEX. `run NAME COMMAND…` heads the output of COMMAND
+# with a line naming it, and `section NAME` then narrows SIM_OUTPUT on the
+# host to that part, so that one sim session can hold several runs.
+
+DRIVER=$(build_program varnel-install-driver) || { echo "$DRIVER"; exit 1; }
+
+# A password of its own, so that finding it anywhere is meaningful.
+E2E_PASSWORD='Tr0ub4dor-3-e2e'
+DRIVER_SIM=(--set "password=$E2E_PASSWORD")
+
+DRIVE="driver=$(printf '%q' "$DRIVER") secret=$(printf '%q' "$E2E_PASSWORD")"'
+run() { echo "=== $1"; shift; "$@"; }
+
+pids() {  # the processes alive now, as " pid pid … "
+    local p list=" "
+    for p in /proc/[0-9]*; do list+="${p#/proc/} "; done
+    REPLY=$list
+}
+
+left_behind() {  # left_behind " PIDS BEFORE THE RUN "
+    local p comm
+    for p in /proc/[0-9]*; do
+        p=${p#/proc/}
+        [[ $1 == *" $p "* || $p == "$BASHPID" ]] && continue
+        comm="" && read -r comm <"/proc/$p/comm" 2>/dev/null || continue
+        echo "LEFT BEHIND: process $p ($comm)"
+    done
+    for p in "${TMPDIR:-/tmp}"/ksm-priv-* /tmp/ksm-priv-* "${TMPDIR:-/tmp}"/varnel-download-*; do
+        [[ -e $p ]] && echo "LEFT BEHIND: $p"
+    done
+    if [[ -r /var/log/macsim/dialogs.log ]] && grep -qF -- "$secret" /var/log/macsim/dialogs.log; then
+        echo "LEFT BEHIND: the password in dialogs.log"
+    fi
+}
+
+drive() {
+    local before status
+    pids && before=$REPLY
+    "$driver" "$@"
+    status=$?
+    echo "driver status $status"
+    left_behind "$before"
+}
+
+cancel_when() {  # cancel_when REGEX ARGS…
+    local pattern=$1 before out=/tmp/driver-output.$$ pid status i
+    shift
+    pids && before=$REPLY
+    "$driver" "$@" >"$out" 2>&1 &
+    pid=$!
+    for ((i = 0; i < 600; i++)); do
+        grep -Eq -- "$pattern" "$out" && break
+        sleep 0.05
+    done
+    kill -INT "$pid"
+    wait "$pid"
+    status=$?
+    cat "$out"
+    rm -f "$out"
+    echo "driver status $status"
+    left_behind "$before"
+}
+
+dialogs() { local n=0 line; while IFS= read -r line; do n=$((n + 1)); done </var/log/macsim/dialogs.log 2>/dev/null; echo "dialogs $n"; }
+'
+
+# sim_session [MACSIM OPTIONS…] -- bash -c "$DRIVE …": `sim`, keeping the
+# whole output for `section`.
+sim_session() {
+    sim "$@"
+    SIM_SESSION=$SIM_OUTPUT
+}
+
+# section NAME: SIM_OUTPUT becomes the output of the run named NAME, up to
+# the next run.
+section() {
+    SIM_OUTPUT=$(awk -v name="=== $1" '$0 == name {on = 1; next} /^=== / {on = 0} on' <<<"$SIM_SESSION")
+}
+
+# expect_clean_mac DESCRIPTION: no "LEFT BEHIND" line and no password in the
+# section's output.
+expect_clean_mac() {
+    expect_no_output "LEFT BEHIND" "$1: no process, temporary folder or password left behind"
+    expect_no_output "$E2E_PASSWORD" "$1: the password never shows in the output"
+}

@@ -38,7 +38,8 @@ left_behind() {  # left_behind " PIDS BEFORE THE RUN "
         comm="" && read -r comm <"/proc/$p/comm" 2>/dev/null || continue
         echo "LEFT BEHIND: process $p ($comm)"
     done
-    for p in "${TMPDIR:-/tmp}"/ksm-priv-* /tmp/ksm-priv-* "${TMPDIR:-/tmp}"/varnel-download-*; do
+    # TMPDIR is /tmp in the sim: the executor and the downloads make theirs there.
+    for p in /tmp/ksm-priv-* /tmp/varnel-download-*; do
         [[ -e $p ]] && echo "LEFT BEHIND: $p"
     done
     if [[ -r /var/log/macsim/dialogs.log ]] && grep -qF -- "$secret" /var/log/macsim/dialogs.log; then
@@ -74,7 +75,11 @@ cancel_when() {  # cancel_when REGEX ARGS…
     left_behind "$before"
 }
 
-dialogs() { local n=0 line; while IFS= read -r line; do n=$((n + 1)); done </var/log/macsim/dialogs.log 2>/dev/null; echo "dialogs $n"; }
+dialogs() {  # how many dialogs the session showed
+    local n=0 line
+    [[ -r /var/log/macsim/dialogs.log ]] && while IFS= read -r line; do n=$((n + 1)); done </var/log/macsim/dialogs.log
+    echo "dialogs $n"
+}
 '
 
 # sim_session [MACSIM OPTIONS…] -- bash -c "$DRIVE …": `sim`, keeping the

@@ -66,10 +66,12 @@ cancel_when() {  # cancel_when REGEX ARGS…
         grep -Eq -- "$pattern" "$out" && break
         sleep 0.05
     done
+    local asked=${EPOCHREALTIME/./}
     kill -INT "$pid"
     wait "$pid"
     status=$?
     cat "$out"
+    echo "stopped $(((${EPOCHREALTIME/./} - asked) / 1000)) ms after the cancel"
     rm -f "$out"
     echo "driver status $status"
     left_behind "$before"

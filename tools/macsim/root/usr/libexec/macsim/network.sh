@@ -86,11 +86,12 @@ macsim_nginx_config() {
     # Release packages: the file whose SHA-256 Adoptium names, or with
     # packages=tampered other bytes under the same name. With install_seconds
     # their download takes about that long, so that a test can stop it
-    # half-way: a package and its response headers are some 320 bytes, and
-    # nginx lets a second's worth through at once.
+    # half-way: nginx counts the response's head too (some 240 bytes), so the
+    # first 200 bytes go at once and the rest, the package's 81 with it, is
+    # paced (a second's worth goes at once).
     local package_reply="alias \"$site/adoptium/pkg/\$1\";" package_rate=""
     [[ ${packages:-ok} == tampered ]] && package_reply="return 200 '#macsim-pkg\\npkg_id=net.temurin.tampered\\njdk=temurin-25\\n';"
-    [[ $install_seconds == 0 ]] || package_rate="limit_rate $((320 / (install_seconds + 1) + 1));"
+    [[ $install_seconds == 0 ]] || package_rate="limit_rate_after 200; limit_rate $((130 / (install_seconds + 1) + 1));"
     IFS= read -r -d '' REPLY <<EOF || :
 user root;
 worker_processes 1;

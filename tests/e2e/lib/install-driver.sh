@@ -9,7 +9,8 @@
 # Inside the sim, `drive ARGS…` runs the driver and then looks at the Mac the
 # way every run must leave it, printing "LEFT BEHIND: …" for a process the run
 # started that still lives, a privileged temporary folder, a half-downloaded
-# file, or the password in the dialogs' log. `cancel_when REGEX ARGS…` runs
+# file, or the password in the dialogs' log (and "LEAK: …" for a process of
+# the run that had the password in its arguments or environment). `cancel_when REGEX ARGS…` runs
 # the driver too, but sends it SIGINT (what the Cancel button does) once a line
 # of its output matches REGEX. `run NAME COMMAND…` heads the output of COMMAND
 # with a line naming it, and `section NAME` then narrows SIM_OUTPUT on the
@@ -21,7 +22,10 @@ DRIVER=$(build_program varnel-install-driver) || { echo "$DRIVER"; exit 1; }
 E2E_PASSWORD='Tr0ub4dor-3-e2e'
 DRIVER_SIM=(--set "password=$E2E_PASSWORD")
 
-DRIVE="driver=$(printf '%q' "$DRIVER") secret=$(printf '%q' "$E2E_PASSWORD")"'
+# The password is read from the session's scenario, so that no command line
+# of the test holds it.
+DRIVE="driver=$(printf '%q' "$DRIVER")"'
+secret=$(. /run/macsim/scenario.conf && printf "%s" "$password")
 run() { echo "=== $1"; shift; "$@"; }
 
 pids() {  # the processes alive now, as " pid pid … "
@@ -47,11 +51,34 @@ left_behind() {  # left_behind " PIDS BEFORE THE RUN "
     fi
 }
 
+# While a run lasts, a process started by it whose arguments or environment
+# hold the password is told as "LEAK: …". The pattern is read from a file, so
+# the watching grep never holds the password itself; the environments of
+# root'"'"'s processes are closed to the user, as on a Mac.
+watch_for_the_password() {  # watch_for_the_password " PIDS BEFORE " FLAG-FILE
+    local pattern=/tmp/password-pattern.$$ file pid told=" "
+    printf "%s\n" "$secret" >"$pattern"
+    while [[ -e $2 ]]; do
+        for file in $(grep -lsF -f "$pattern" /proc/[0-9]*/cmdline /proc/[0-9]*/environ); do
+            pid=${file#/proc/} && pid=${pid%%/*}
+            [[ $1 == *" $pid "* || $told == *" $file "* ]] && continue
+            told+="$file "
+            echo "LEAK: the password in $file"
+        done
+        sleep 0.02
+    done
+    rm -f "$pattern"
+}
+
 drive() {
-    local before status
+    local before status flag=/tmp/driving.$$
     pids && before=$REPLY
+    : >"$flag"
+    watch_for_the_password "$before" "$flag" &
     "$driver" "$@"
     status=$?
+    rm -f "$flag"
+    wait
     echo "driver status $status"
     left_behind "$before"
 }
@@ -101,5 +128,6 @@ section() {
 # section's output.
 expect_clean_mac() {
     expect_no_output "LEFT BEHIND" "$1: no process, temporary folder or password left behind"
+    expect_no_output "LEAK" "$1: no process of the run had the password in its arguments or environment"
     expect_no_output "$E2E_PASSWORD" "$1: the password never shows in the output"
 }

@@ -55,8 +55,11 @@ expect_line '^packages: $' "…downloading nothing"
 expect_clean_mac "unknown"
 
 # The same download with other bytes than Adoptium's checksum names: the
-# package installer and the brew runner's fallback both refuse it.
+# package installer and the brew runner's fallback both refuse it. The
+# fallback comes after a reinstall here (a Caskroom record without its JDK,
+# then an installer that bypasses the sudo wrapper).
 sim_session --scenario homebrew-not-on-path "${DRIVER_SIM[@]}" --set packages=tampered --set sudo_bypass_casks=temurin \
+    --set stale_casks=temurin \
     -- bash -c "$DRIVE$LOOK"'
 run tampered drive pkg 21; jdks; packages; dialogs; installs
 run fallback drive cask temurin; jdks; packages; installs'
@@ -72,7 +75,8 @@ expect_line '^packages: $' "…and deleting the file"
 expect_clean_mac "tampered"
 
 section fallback
-expect_output "output: Homebrew bypassed our sudo wrapper. Falling back to direct .pkg install…" "tampered fallback: the runner falls back to the package"
+expect_output "output: Homebrew reports temurin is already installed, but the JDK is missing from /Library/Java/JavaVirtualMachines/. Retrying with \`brew reinstall --cask temurin\`…" "tampered fallback: the runner reinstalls the stale cask"
+expect_output "output: Homebrew bypassed our sudo wrapper. Falling back to direct .pkg install…" "…whose installer bypasses the wrapper, so it falls back to the package"
 expect_line '^output: Fallback failed: Checksum mismatch \(expected [0-9a-f]{64}, got [0-9a-f]{64}\)$' "…which fails its checksum"
 expect_line '^completed: 1$' "…ending the run with 1"
 expect_no_output "Running /usr/sbin/installer" "…without running the installer"

@@ -52,19 +52,26 @@ void BrewRunner::installFormula(const QString& formula, std::stop_token stop, co
     Environment env = currentEnvironment();
     env[QStringLiteral("HOMEBREW_NO_AUTO_UPDATE")] = QStringLiteral("1");
     std::optional<int32_t> exitCode;
+    std::optional<ServiceError> launchFailure;
     process_->stream(
         brewPath_, {QStringLiteral("install"), formula}, env,
         [&](const ProcessStreamEvent& event) {
-            if (event.kind == ProcessStreamEvent::Kind::line)
+            if (event.kind == ProcessStreamEvent::Kind::line) {
                 sink(StreamEvent::output(event.text));
-            else if (event.kind == ProcessStreamEvent::Kind::exited)
+            } else if (event.kind == ProcessStreamEvent::Kind::exited) {
                 exitCode = event.code;
-            else if (!event.error.isCanceled())
-                sink(StreamEvent::output(QStringLiteral("Failed to start brew: ") + event.error.localizedDescription()));
+            } else {
+                launchFailure = event.error;
+                if (!event.error.isCanceled())
+                    sink(StreamEvent::output(QStringLiteral("Failed to start brew: ") +
+                                             event.error.localizedDescription()));
+            }
         },
         stop);
     if (stop.stop_requested())
         sink(StreamEvent::canceled());
+    else if (!exitCode && launchFailure)
+        sink(StreamEvent::failedToLaunch(*launchFailure));
     else
         sink(StreamEvent::completed(exitCode.value_or(-1)));
 }
@@ -80,7 +87,7 @@ void BrewRunner::installCask(const QString& cask, const QString& passwordPrompt,
     if (!session) {
         sink(StreamEvent::output(QStringLiteral("Failed to set up privileged executor: ") +
                                  session.error().localizedDescription()));
-        sink(StreamEvent::completed(-1));
+        sink(StreamEvent::failedToLaunch(session.error()));
         return;
     }
     const CaskRun run{cask, passwordPrompt, policy, session->childEnvironment(currentEnvironment()), stop, sink};

@@ -27,7 +27,7 @@ void HomebrewInstaller::install(std::stop_token stop, const StreamSink& sink) co
     if (!session) {
         sink(StreamEvent::output(QStringLiteral("Failed to set up privileged executor: ") +
                                  session.error().localizedDescription()));
-        sink(StreamEvent::completed(-1));
+        sink(StreamEvent::failedToLaunch(session.error()));
         return;
     }
     Environment env = session->childEnvironment(currentEnvironment());
@@ -35,6 +35,7 @@ void HomebrewInstaller::install(std::stop_token stop, const StreamSink& sink) co
 
     InstallTranscript transcript;
     std::optional<int32_t> exitCode;
+    std::optional<ServiceError> launchFailure;
     process_->stream(
         programs_.bash, {QStringLiteral("-c"), installCommand()}, env,
         [&](const ProcessStreamEvent& event) {
@@ -47,6 +48,7 @@ void HomebrewInstaller::install(std::stop_token stop, const StreamSink& sink) co
                 exitCode = event.code;
                 break;
             case ProcessStreamEvent::Kind::failedToStart:
+                launchFailure = event.error;
                 if (!event.error.isCanceled())
                     sink(StreamEvent::output(QStringLiteral("Failed to start Homebrew installer: ") +
                                              event.error.localizedDescription()));
@@ -60,7 +62,7 @@ void HomebrewInstaller::install(std::stop_token stop, const StreamSink& sink) co
     if (stop.stop_requested()) {
         sink(StreamEvent::canceled());
     } else if (!exitCode) {
-        sink(StreamEvent::completed(-1));
+        sink(launchFailure ? StreamEvent::failedToLaunch(*launchFailure) : StreamEvent::completed(-1));
     } else if (*exitCode != 0 && transcript.containsAny(InstallTranscript::authenticationFailed())) {
         sink(StreamEvent::canceled());
     } else if (*exitCode == 0) {

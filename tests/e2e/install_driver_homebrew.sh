@@ -17,7 +17,8 @@ run wrong drive homebrew; test -e /opt/homebrew/bin/brew && echo "brew is there"
 run ok drive homebrew; dialogs
 stat -f "prefix owner %Su" /opt/homebrew
 grep -F "brew shellenv" ~/.zprofile
-zsh -lc "brew --version; command -v brew; echo \"HOMEBREW_PREFIX=\$HOMEBREW_PREFIX\""'
+zsh -lc "brew --version; command -v brew; echo \"HOMEBREW_PREFIX=\$HOMEBREW_PREFIX\""
+run again drive homebrew; grep -c "^eval.*brew shellenv" ~/.zprofile'
 
 # Homebrew's script checks sudo with its own messages hidden when it runs
 # unattended, so a dismissed dialog and three wrong passwords both end in its
@@ -46,6 +47,14 @@ expect_output 'eval "$(/opt/homebrew/bin/brew shellenv)"' "~/.zprofile evaluates
 expect_line '^Homebrew [0-9.]+$' "a login zsh runs brew --version"
 expect_line '^/opt/homebrew/bin/brew$' "…finding /opt/homebrew/bin/brew"
 expect_line '^HOMEBREW_PREFIX=/opt/homebrew$' "…with the shellenv step's environment"
+
+# Installing again over it: the shellenv line is there already.
+section again
+expect_line '^completed: 0$' "again: a second install over it succeeds"
+expect_output "output: brew shellenv already active in ~/.zprofile — skipping." "…finding the shellenv line in place"
+expect_output "output: - Run this command in your terminal to add Homebrew to your PATH:" "…as Homebrew's next steps do"
+expect_line '^1$' "…which stays the only one"
+expect_clean_mac "again"
 
 # An Intel Mac: Homebrew goes to /usr/local.
 sim_session --scenario fresh-intel "${DRIVER_SIM[@]}" -- bash -c "$DRIVE"'

@@ -16,7 +16,8 @@ packages() { echo "packages: $(find ~/.cache ~/Library/Caches -name "*.pkg*" 2>/
 # their install would take that long too).
 sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" --set install_seconds=10 --set clt=yes -- bash -c "$DRIVE$LOOK"'
 run homebrew cancel_when "Downloading and installing Homebrew" homebrew; test -e /opt/homebrew/bin/brew || echo "no brew"
-run download cancel_when "^downloading: [0-9]+/" pkg 21; jdks; packages'
+run download cancel_when "^downloading: [0-9]+/" pkg 21; jdks; packages
+run retry drive homebrew; /opt/homebrew/bin/brew --version'
 
 section homebrew
 expect_line '^output: ==> Downloading and installing Homebrew\.\.\.$' "homebrew: the install script was running"
@@ -38,6 +39,12 @@ expect_no_output "verifying" "…before verifying"
 expect_line '^jdks: $' "…installing nothing"
 expect_line '^packages: $' "…leaving no partial package"
 expect_clean_mac "download"
+
+# The prefix the cancelled install had made keeps no later install from working.
+section retry
+expect_line '^completed: 0$' "retry: Homebrew installs after the cancelled install"
+expect_line '^Homebrew [0-9.]+$' "…and brew runs"
+expect_clean_mac "retry"
 
 sim_session --scenario homebrew-not-on-path "${DRIVER_SIM[@]}" --set install_seconds=30 --set flaky_casks=zed \
     -- bash -c "$DRIVE"'

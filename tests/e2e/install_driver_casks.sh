@@ -8,12 +8,16 @@
 . "$(dirname "$0")/lib/e2e.sh"
 . "$(dirname "$0")/lib/install-driver.sh"
 
+# A password prompt with everything that could break the askpass script.
+HOSTILE='Maya’s "Mac": $HOME `id` \n back\\slash '"'"'quoted'"'"' ; rm -rf ~'
+
 sim_session --scenario homebrew-not-on-path "${DRIVER_SIM[@]}" --set apps=Warp.app --set stale_casks=temurin \
-    --set flaky_casks=zed --set "sudo_bypass_casks=temurin@21 temurin@17" -- bash -c "$DRIVE"'
+    --set flaky_casks=zed --set "sudo_bypass_casks=temurin@21 temurin@17" -- bash -c "$DRIVE
+hostile=$(printf '%q' "$HOSTILE")"'
 brew_runs() { local n=0 line; while IFS= read -r line; do [[ $line == *install* ]] && n=$((n + 1)); done </var/log/macsim/brew.log; echo "brew runs $n"; }
 jdks() { echo "jdks: $(ls /Library/Java/JavaVirtualMachines | tr "\n" " ")"; }
 run leftover drive cask warp; ls -d /Applications/Warp.app /opt/homebrew/Caskroom/warp
-run stale drive cask temurin; jdks
+run stale drive cask temurin --prompt "$hostile"; jdks; tail -n 1 /var/log/macsim/dialogs.log
 run flaky drive cask zed; ls -d /Applications/Zed.app
 run bypass drive cask temurin@21; jdks; ls ~/.cache/*/
 : >/var/log/macsim/brew.log
@@ -37,6 +41,7 @@ expect_output "Warning: Not upgrading temurin, the latest version is already ins
 expect_output "output: Homebrew reports temurin is already installed, but the JDK is missing from /Library/Java/JavaVirtualMachines/. Retrying with \`brew reinstall --cask temurin\`…" "…the runner sees the JDK is missing and reinstalls"
 expect_line '^completed: 0$' "…which succeeds"
 expect_line '^jdks: temurin-25\.jdk $' "…laying Temurin 25 down"
+expect_output "$HOSTILE" "…after a password dialog showing the prompt verbatim"
 expect_clean_mac "stale"
 
 section flaky

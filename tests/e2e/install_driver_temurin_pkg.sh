@@ -11,10 +11,16 @@ jdks() { echo "jdks: $(ls /Library/Java/JavaVirtualMachines | tr "\n" " ")"; }
 packages() { echo "packages: $(find ~/.cache ~/Library/Caches -name "*.pkg*" 2>/dev/null | tr "\n" " ")"; }
 installs() { local n=0 line; while IFS= read -r line; do n=$((n + 1)); done </var/log/macsim/installer.log 2>/dev/null; echo "installer runs $n"; }'
 
-sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" -- bash -c "$DRIVE$LOOK"'
+# A prompt with everything that could break the shell command inside the
+# AppleScript string it travels in.
+HOSTILE='Maya’s "Mac": $HOME `id` \n back\\slash '"'"'quoted'"'"' ; rm -rf ~'
+
+sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" -- bash -c "$DRIVE$LOOK
+hostile=$(printf '%q' "$HOSTILE")"'
 run good drive pkg 21 --prompt "Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/"
 jdks; packages; dialogs; cat /var/log/macsim/dialogs.log
 /usr/libexec/java_home -v 21
+run hostile drive pkg 11 --prompt "$hostile"; jdks; tail -n 1 /var/log/macsim/dialogs.log
 printf "cancel\n" >/run/macsim/dialog-answers
 run cancel drive pkg 17; jdks; packages
 run unknown drive pkg 99; packages'
@@ -42,10 +48,16 @@ expect_output "dialogs 1" "…after one administrator dialog"
 expect_output "Enter Mac password to install Temurin to /Library/Java/JavaVirtualMachines/" "…showing the prompt it was given"
 expect_clean_mac "good"
 
+section hostile
+expect_line '^completed$' "hostile prompt: the package installs"
+expect_line '^jdks: temurin-11\.jdk temurin-21\.jdk $' "…laying Temurin 11 down"
+expect_output "$HOSTILE" "…and the administrator dialog shows the prompt verbatim"
+expect_clean_mac "hostile"
+
 section cancel
 expect_line '^canceled$' "cancel: dismissing the administrator dialog cancels the run"
 expect_output "driver status 3" "…the driver says canceled"
-expect_line '^jdks: temurin-21\.jdk $' "…installing nothing"
+expect_line '^jdks: temurin-11\.jdk temurin-21\.jdk $' "…installing nothing"
 expect_line '^packages: $' "…and removing the package"
 expect_clean_mac "cancel"
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cancel (SIGINT to the driver, what the Cancel button does) in the middle of
-# the long phases: the Homebrew install script, a brew cask attempt, the pause
-# before the brew runner's retry, and a package download. Each run ends
-# canceled, with no process, privileged temporary folder or partial package
-# left behind. A run killed outright leaves its folder to the next start.
+# the long phases: the Homebrew install script, a brew cask attempt, the
+# pause before the brew runner's retry, a package download and the installer.
+# Each run ends canceled, with no process, privileged temporary folder or
+# partial package left behind. A run killed outright leaves its folder to the
+# next start.
 . "$(dirname "$0")/lib/e2e.sh"
 . "$(dirname "$0")/lib/install-driver.sh"
 
@@ -14,9 +15,10 @@ packages() { echo "packages: $(find ~/.cache ~/Library/Caches -name "*.pkg*" 2>/
 # install_seconds makes the install script, brew's downloads and Adoptium's
 # package downloads take that long (the Command Line Tools are there, or
 # their install would take that long too).
-sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" --set install_seconds=10 --set clt=yes -- bash -c "$DRIVE$LOOK"'
+sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" --set install_seconds=6 --set clt=yes -- bash -c "$DRIVE$LOOK"'
 run homebrew cancel_when "Downloading and installing Homebrew" homebrew; test -e /opt/homebrew/bin/brew || echo "no brew"
 run download cancel_when "^downloading: [0-9]+/" pkg 21; jdks; packages
+run installer cancel_when "^installing$" pkg 21; jdks; packages
 run retry drive homebrew; /opt/homebrew/bin/brew --version'
 
 section homebrew
@@ -39,6 +41,15 @@ expect_no_output "verifying" "…before verifying"
 expect_line '^jdks: $' "…installing nothing"
 expect_line '^packages: $' "…leaving no partial package"
 expect_clean_mac "download"
+
+# /usr/sbin/installer runs as root, through sudo under the administrator
+# dialog: the cancel still ends it.
+section installer
+expect_line '^installing$' "installer: the package installer was running"
+expect_line '^canceled$' "…and the cancel ends the run canceled"
+expect_line '^jdks: $' "…installing nothing"
+expect_line '^packages: $' "…and removing the package"
+expect_clean_mac "installer"
 
 # The prefix the cancelled install had made keeps no later install from working.
 section retry

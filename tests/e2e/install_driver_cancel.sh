@@ -31,7 +31,7 @@ expect_clean_mac "homebrew"
 section download
 size=$(wc -c <"$SOURCE_DIR"/tools/macsim/site/adoptium/pkg/OpenJDK21U-jdk_aarch64_mac_hotspot_21.0.5_5.pkg)
 reports=$(grep '^downloading: ' <<<"$SIM_OUTPUT")
-if [[ $reports =~ ^downloading:\ ([0-9]+)/$size$ ]] && ((BASH_REMATCH[1] < size)); then
+if [[ ${reports##*$'\n'} =~ ^downloading:\ ([0-9]+)/$size$ ]] && ((BASH_REMATCH[1] < size)); then
     pass "download: the package was part-way down"
 else
     fail "download: the package was part-way down" "reports:" "$reports"

@@ -9,7 +9,7 @@
 . "$(dirname "$0")/lib/install-driver.sh"
 
 # A password prompt with everything that could break the askpass script.
-HOSTILE='Maya’s "Mac": $HOME `id` \n back\\slash '"'"'quoted'"'"' ; rm -rf ~'
+HOSTILE='Maya’s "Mac": $HOME `touch /tmp/injected` $(touch /tmp/injected) \n back\\slash '"'"'quoted'"'"' ; touch /tmp/injected'
 
 sim_session --scenario homebrew-not-on-path "${DRIVER_SIM[@]}" --set apps=Warp.app --set stale_casks=temurin \
     --set flaky_casks=zed --set "sudo_bypass_casks=temurin@21 temurin@17" -- bash -c "$DRIVE

@@ -13,7 +13,7 @@ installs() { local n=0 line; while IFS= read -r line; do n=$((n + 1)); done </va
 
 # A prompt with everything that could break the shell command inside the
 # AppleScript string it travels in.
-HOSTILE='Maya’s "Mac": $HOME `id` \n back\\slash '"'"'quoted'"'"' ; rm -rf ~'
+HOSTILE='Maya’s "Mac": $HOME `touch /tmp/injected` $(touch /tmp/injected) \n back\\slash '"'"'quoted'"'"' ; touch /tmp/injected'
 
 sim_session --scenario fresh-apple-silicon "${DRIVER_SIM[@]}" -- bash -c "$DRIVE$LOOK
 hostile=$(printf '%q' "$HOSTILE")"'

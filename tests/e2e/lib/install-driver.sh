@@ -43,7 +43,8 @@ left_behind() {  # left_behind " PIDS BEFORE THE RUN "
         echo "LEFT BEHIND: process $p ($comm)"
     done
     # TMPDIR is /tmp in the sim: the executor and the downloads make theirs there.
-    for p in /tmp/ksm-priv-* /tmp/varnel-download-*; do
+    # /tmp/injected: what a hostile prompt would make if it ran as a command.
+    for p in /tmp/ksm-priv-* /tmp/varnel-download-* /tmp/injected; do
         [[ -e $p ]] && echo "LEFT BEHIND: $p"
     done
     if [[ -r /var/log/macsim/dialogs.log ]] && grep -qF -- "$secret" /var/log/macsim/dialogs.log; then

@@ -9,12 +9,13 @@
 # Inside the sim, `drive ARGS…` runs the driver and then looks at the Mac the
 # way every run must leave it, printing "LEFT BEHIND: …" for a process the run
 # started that still lives, a privileged temporary folder, a half-downloaded
-# file, or the password in the dialogs' log (and "LEAK: …" for a process of
-# the run that had the password in its arguments or environment). `cancel_when REGEX ARGS…` runs
-# the driver too, but sends it SIGINT (what the Cancel button does) once a line
-# of its output matches REGEX. `run NAME COMMAND…` heads the output of COMMAND
-# with a line naming it, and `section NAME` then narrows SIM_OUTPUT on the
-# host to that part, so that one sim session can hold several runs.
+# file, or the password in the dialogs' log, and "LEAK: …" for a process of
+# the run that had the password in its arguments or environment.
+# `cancel_when REGEX ARGS…` runs the driver too, but sends it SIGINT (what the
+# Cancel button does) once a line of its output matches REGEX. `run NAME
+# COMMAND…` heads the output of COMMAND with a line naming it, and `section
+# NAME` then narrows SIM_OUTPUT on the host to that part, so that one sim
+# session can hold several runs.
 
 DRIVER=$(build_program varnel-install-driver) || { echo "$DRIVER"; exit 1; }
 

@@ -36,11 +36,13 @@ pids() {  # the processes alive now, as " pid pid … "
 }
 
 left_behind() {  # left_behind " PIDS BEFORE THE RUN "
-    local p comm
+    local p comm stat
     for p in /proc/[0-9]*; do
         p=${p#/proc/}
         [[ $1 == *" $p "* || $p == "$BASHPID" ]] && continue
         comm="" && read -r comm <"/proc/$p/comm" 2>/dev/null || continue
+        # A process that ended but was not yet reaped (state Z) is gone.
+        stat="" && read -r stat <"/proc/$p/stat" 2>/dev/null && stat=${stat##*) } && [[ $stat == Z* ]] && continue
         echo "LEFT BEHIND: process $p ($comm)"
     done
     # TMPDIR is /tmp in the sim: the executor and the downloads make theirs there.

@@ -33,7 +33,8 @@ section leftover
 expect_output "Error: It seems there is already an App at '/Applications/Warp.app'." "leftover: brew finds Warp.app in the way"
 expect_output "output: A leftover file is blocking the install. Retrying with \`brew install --cask --force warp\`…" "…and the runner forces the install"
 expect_line '^completed: 0$' "…which succeeds"
-expect_line '^/opt/homebrew/Caskroom/warp$' "…leaving Warp.app recorded in the Caskroom"
+expect_line '^/Applications/Warp\.app$' "…leaving Warp.app in /Applications"
+expect_line '^/opt/homebrew/Caskroom/warp$' "…recorded in the Caskroom"
 expect_clean_mac "leftover"
 
 section stale

@@ -442,22 +442,25 @@ struct FileSink {
 
 struct ProgressReporter {
     const DownloadProgress* progress = nullptr;
+    const FileSink* sink = nullptr;
     int64_t lastReported = -1;
 
     void report(int64_t received, int64_t total)
     {
-        // Redirects restart curl's counters; the caller only ever sees growth.
         if (received <= lastReported)
             return;
         lastReported = received;
         (*progress)(received, total > 0 ? total : -1);
     }
 
-    static int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t, curl_off_t)
+    // curl's own count also holds the bodies of redirect answers (GitHub's
+    // release links answer 302 with a page), so the bytes that reached the
+    // file are what is told; curl's total is the current answer's.
+    static int onProgress(void* context, curl_off_t downloadTotal, curl_off_t, curl_off_t, curl_off_t)
     {
         auto* self = static_cast<ProgressReporter*>(context);
-        if (downloaded > 0)
-            self->report(downloaded, downloadTotal);
+        if (self->sink->written > 0)
+            self->report(self->sink->written, downloadTotal);
         return 0;
     }
 };
@@ -545,7 +548,7 @@ Expected<HttpDownloadResult, HttpError> LiveHTTPFetcher::download(const QUrl& ur
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &FileSink::write);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
 
-    ProgressReporter reporter{&progress};
+    ProgressReporter reporter{&progress, &sink};
     if (progress) {
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &ProgressReporter::onProgress);

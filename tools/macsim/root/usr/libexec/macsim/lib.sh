@@ -23,7 +23,7 @@ fi
 : "${install_seconds:=0}" "${clt_seconds:=0}" "${gh_auth:=accept}"
 : "${formulae:=}" "${casks:=}" "${stale_casks:=}" "${apps:=}" "${jdks:=}" "${java_home:=}"
 : "${shell_configured:=no}" "${git_identity:=}" "${homebrew_install:=ok}"
-: "${flaky_casks:=}" "${sudo_bypass_casks:=}" "${network:=ok}" "${telemetry:=ok}"
+: "${flaky_casks:=}" "${sudo_bypass_casks:=}" "${network:=ok}" "${telemetry:=ok}" "${packages:=ok}"
 
 macsim_log() {  # macsim_log NAME TEXT… — one line in /var/log/macsim/NAME.log
     local file=$MACSIM_LOG/$1.log

@@ -83,6 +83,15 @@ macsim_nginx_config() {
     [[ $telemetry == error500 ]] && telemetry_reply="return 500;"
     local telemetry_location='proxy_pass http://127.0.0.1:8079; access_log '$MACSIM_LOG'/telemetry.jsonl body;'
     [[ $telemetry == redirect-http ]] && telemetry_location='return 302 http://telemetry.kestraneguide.com$request_uri;'
+    # Release packages: the file whose SHA-256 Adoptium names, or with
+    # packages=tampered other bytes under the same name. With install_seconds
+    # their download takes about that long, so that a test can stop it
+    # half-way: nginx counts the response's head too (some 240 bytes), so the
+    # first 200 bytes go at once and the rest, the package's 81 with it, is
+    # paced (a second's worth goes at once).
+    local package_reply="alias \"$site/adoptium/pkg/\$1\";" package_rate=""
+    [[ ${packages:-ok} == tampered ]] && package_reply="return 200 '#macsim-pkg\\npkg_id=net.temurin.tampered\\njdk=temurin-25\\n';"
+    [[ $install_seconds == 0 ]] || package_rate="limit_rate_after 200; limit_rate $((130 / (install_seconds + 1) + 1));"
     IFS= read -r -d '' REPLY <<EOF || :
 user root;
 worker_processes 1;
@@ -137,7 +146,7 @@ http {
         }
         location ~ ^/_/github\.com/anthropics/skills(?:\.git)?(/.*)\$ { internal; alias "$site/git/anthropics/skills.git\$1"; }
         location ~ ^/_/objects\.githubusercontent\.com/github-production-release-asset-2e65be/([^/]+)\$ {
-            internal; default_type application/octet-stream; alias "$site/adoptium/pkg/\$1";
+            internal; default_type application/octet-stream; $package_rate $package_reply
         }
 
         # The install scripts.

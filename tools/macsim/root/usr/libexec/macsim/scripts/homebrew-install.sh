@@ -177,15 +177,27 @@ ohai "Homebrew is run entirely by unpaid volunteers. Please consider donating:"
 echo "  https://github.com/Homebrew/brew#donations"
 echo
 ohai "Next steps:"
-case ":${PATH:-}:" in
-*":$PREFIX/bin:"*) ;;
-*)
-    echo "- Run these commands in your terminal to add Homebrew to your PATH:"
-    echo "    echo >> $HOME/.zprofile"
-    echo "    echo 'eval \"\$($PREFIX/bin/brew shellenv zsh)\"' >> $HOME/.zprofile"
-    echo "    eval \"\$($PREFIX/bin/brew shellenv zsh)\""
-    ;;
-esac
+# A ~/.zprofile that already evaluates brew shellenv gets only the command for
+# the current shell, and that only while brew is not on its PATH.
+if grep -qsF "eval \"\$($PREFIX/bin/brew shellenv" "${ZDOTDIR:-$HOME}/.zprofile"; then
+    case ":${PATH:-}:" in
+    *":$PREFIX/bin:"*) ;;
+    *)
+        echo "- Run this command in your terminal to add Homebrew to your PATH:"
+        echo "    eval \"\$($PREFIX/bin/brew shellenv zsh)\""
+        ;;
+    esac
+else
+    case ":${PATH:-}:" in
+    *":$PREFIX/bin:"*) ;;
+    *)
+        echo "- Run these commands in your terminal to add Homebrew to your PATH:"
+        echo "    echo >> $HOME/.zprofile"
+        echo "    echo 'eval \"\$($PREFIX/bin/brew shellenv zsh)\"' >> $HOME/.zprofile"
+        echo "    eval \"\$($PREFIX/bin/brew shellenv zsh)\""
+        ;;
+    esac
+fi
 echo "- Run brew help to get started"
 echo "- Further documentation:"
 echo "    https://docs.brew.sh"

@@ -14,7 +14,7 @@ key='fc-$(touch /tmp/injected)`id`'"'"'é'
 sim --scenario developer --bind "$E2E_SCRATCH" -- zsh -c '
 driver=$1 doctor=$2 out=$3 key=$4
 "$doctor" --json >"$out/before.json"
-mkdir -p ~/.codex ~/.claude ~/Projects/mine  # both agents have run once
+mkdir -p ~/.codex ~/.claude ~/.agents ~/Projects/mine  # the agents have run once
 for action in example:simple skill:avoid-ai-writing mcp:notion env-doc; do
     "$driver" action "$action"; echo "$action status $?"
 done
@@ -25,7 +25,7 @@ done
 mkdir -p ~/.config/gh && printf "github.com:\n    user: maya\n" >~/.config/gh/hosts.yml
 "$doctor" --json >"$out/after.json"
 ls ~/Documents/AI-Simple-Project/CLAUDE.md ~/Projects/mine/.gitignore ~/.claude/skills/avoid-ai-writing/SKILL.md \
-   ~/.codex/skills/avoid-ai-writing/SKILL.md
+   ~/.codex/skills/avoid-ai-writing/SKILL.md ~/.agents/skills/avoid-ai-writing/SKILL.md
 python3 -c "import tomllib,sys; d=tomllib.load(open(sys.argv[1],\"rb\")); print(\"codex servers:\", *sorted(d[\"mcp_servers\"]))" \
    ~/.codex/config.toml
 ls /tmp/injected 2>/dev/null && echo "INJECTED"' zsh "$driver" "$doctor_program" "$E2E_SCRATCH" "$key"

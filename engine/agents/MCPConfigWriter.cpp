@@ -1,6 +1,7 @@
 #include "engine/agents/MCPConfigWriter.h"
 
 #include "engine/services/FileSystemOperating.h"
+#include "engine/services/ScriptQuoting.h"
 
 #include <nlohmann/json.hpp>
 #include <toml++/toml.h>
@@ -13,12 +14,6 @@ namespace varnel {
 
 namespace {
 const QString kFailurePrefix = QStringLiteral("Couldn't write your Codex config: ");
-
-QString singleQuoted(const QString& value)
-{
-    return QLatin1Char('\'') + QString(value).replace(QStringLiteral("'"), QStringLiteral("'\\''")) +
-           QLatin1Char('\'');
-}
 
 struct TomlParse {
     std::optional<toml::table> table;
@@ -87,8 +82,8 @@ CodexWriteResult failed(const QString& description) { return {{kFailurePrefix + 
 
 QString MCPConfigWriter::claudeRegistrationCommand(const QString& slug, const QString& url)
 {
-    return QStringLiteral("claude mcp add --transport http ") + singleQuoted(slug) + QLatin1Char(' ') +
-           singleQuoted(url) + QStringLiteral(" -s user");
+    return QStringLiteral("claude mcp add --transport http ") + ScriptQuoting::shellQuoted(slug) + QLatin1Char(' ') +
+           ScriptQuoting::shellQuoted(url) + QStringLiteral(" -s user");
 }
 
 QString MCPConfigWriter::codexConfigPath() const { return fs_.homeDirectory() + QStringLiteral("/.codex/config.toml"); }

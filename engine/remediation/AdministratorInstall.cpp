@@ -1,7 +1,7 @@
 #include "engine/remediation/AdministratorInstall.h"
 
 #include "engine/remediation/InstallTranscript.h"
-#include "engine/remediation/ScriptQuoting.h"
+#include "engine/services/ScriptQuoting.h"
 
 #include <optional>
 

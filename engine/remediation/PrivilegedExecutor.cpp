@@ -1,6 +1,6 @@
 #include "engine/remediation/PrivilegedExecutor.h"
 
-#include "engine/remediation/ScriptQuoting.h"
+#include "engine/services/ScriptQuoting.h"
 
 #include <QUuid>
 

@@ -12,6 +12,7 @@
 #include "engine/remediation/HomebrewInstaller.h"
 #include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/services/Hosts.h"
+#include "engine/services/ScriptQuoting.h"
 #include "engine/shellconfig/ShellConfigurator.h"
 #include "engine/shellconfig/ZprofileWriter.h"
 
@@ -90,15 +91,6 @@ QString doubleQuotedShellText(const QString& text)
     escaped.replace(u'`', QStringLiteral("\\`"));
     escaped.replace(u'$', QStringLiteral("\\$"));
     return escaped;
-}
-
-// A POSIX single-quoted shell word: nothing inside is special but the quote
-// itself, which closes the word, is escaped, and reopens it.
-QString singleQuoted(const QString& text)
-{
-    QString inner = text;
-    inner.replace(u'\'', QStringLiteral("'\\''"));
-    return u'\'' + inner + u'\'';
 }
 
 // How a run ends: an exit code, or nothing when it was stopped.
@@ -406,8 +398,8 @@ Ending SetupRemediationRunner::Run::configureGit(const QString& name, const QStr
 {
     say(s(u"Saving your Git name and email\u2026"));
     const QStringList commands{
-        QStringLiteral("git config --global user.name ") + singleQuoted(name),
-        QStringLiteral("git config --global user.email ") + singleQuoted(email),
+        QStringLiteral("git config --global user.name ") + ScriptQuoting::shellQuoted(name),
+        QStringLiteral("git config --global user.email ") + ScriptQuoting::shellQuoted(email),
         QStringLiteral("git config --global init.defaultBranch main"),
         QStringLiteral("git config --global push.autoSetupRemote true"),
     };

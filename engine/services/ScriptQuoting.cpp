@@ -1,4 +1,4 @@
-#include "engine/remediation/ScriptQuoting.h"
+#include "engine/services/ScriptQuoting.h"
 
 namespace varnel {
 

@@ -24,14 +24,6 @@ namespace {
 using varnel::testing::StandInPrograms;
 using varnel::testing::mode;
 
-// brew: one long download whose child must not outlive a stop.
-const char* kSlowBrew = R"SH(#!/bin/bash
-/bin/sleep 60 &
-echo $! > "$STANDIN_RECORD/child.pid"
-echo "==> Downloading https://example.invalid/app.dmg"
-wait
-)SH";
-
 using PrivilegedProcess = StandInPrograms;
 
 // The first AppleScript string literal after `marker`, unescaped.

@@ -25,7 +25,10 @@ TEST(RemediationID, everyActionIsFoundAgainByItsIdentifier)
         EXPECT_EQ(SetupRemediation::fromID(remediation.id()), remediation) << remediation.id().toStdString();
 
     // The values an identifier cannot carry come from the caller.
-    const auto git = SetupRemediation::fromID(QStringLiteral("git:config"), {QStringLiteral("Maya"), QStringLiteral("m@x.io")});
+    SetupRemediation::Inputs identity;
+    identity.gitName = QStringLiteral("Maya");
+    identity.gitEmail = QStringLiteral("m@x.io");
+    const auto git = SetupRemediation::fromID(QStringLiteral("git:config"), identity);
     EXPECT_EQ(git, SetupRemediation::configureGit(QStringLiteral("Maya"), QStringLiteral("m@x.io")));
     EXPECT_EQ(SetupRemediation::fromID(QStringLiteral("path-repair:homebrew")), SetupRemediation::repairHomebrewPath());
     for (const char* unknown : {"brew:", "skill:nope", "mcp:", "path-repair:", "brew:warpx", ""})

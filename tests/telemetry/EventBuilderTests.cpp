@@ -22,7 +22,6 @@ QString repeated(const QString& piece, int times)
     return text;
 }
 
-JDKInfo jdk(QString version, QString vendor, QString path) { return {std::move(version), std::move(vendor), {}, std::move(path)}; }
 
 }  // namespace
 

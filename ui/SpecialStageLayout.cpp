@@ -115,7 +115,7 @@ SpecialStageLayout::SpecialStageLayout(AppEnvironment& environment, SetupFlowMod
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(10);
     (this->*traits_.build)(layout);
 
     const QString label = *traits_.primaryLabel ? s(traits_.primaryLabel) : kind.title;
@@ -173,12 +173,16 @@ QWidget* SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, c
         onToggle(on);
         refresh();
     });
-    layout->addWidget(box);
+    // The box and its lines stay together; choices are set apart.
+    auto* group = new QVBoxLayout;
+    group->setSpacing(2);
+    group->addWidget(box);
     for (const QString& line : notes) {
         QLabel* label = note(line, this);
         label->setContentsMargins(24, 0, 0, 0);
-        layout->addWidget(label);
+        group->addWidget(label);
     }
+    layout->addLayout(group);
     return box;
 }
 
@@ -250,12 +254,15 @@ void SpecialStageLayout::buildLanguages(QVBoxLayout* layout)
                 selections_.languages.erase(language);
             refresh();
         });
-        layout->addWidget(box);
+        auto* group = new QVBoxLayout;
+        group->setSpacing(2);
+        group->addWidget(box);
         if (const std::optional<QString> caption = detector.detect(language).caption()) {
             QLabel* label = note(*caption, this, QStringLiteral("lang-note-") + language.rawValue());
             label->setContentsMargins(24, 0, 0, 0);
-            layout->addWidget(label);
+            group->addWidget(label);
         }
+        layout->addLayout(group);
     }
 }
 
@@ -347,7 +354,8 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
             continue;
 
         auto* keyRow = new QHBoxLayout;
-        keyRow->setContentsMargins(24, 0, 0, 4);
+        keyRow->setContentsMargins(24, 2, 0, 0);
+        keyRow->setSpacing(6);
         auto* key = new QLineEdit(this);
         key->setObjectName(QStringLiteral("mcp-key-") + slug);
         key->setPlaceholderText(s("API key (optional — unlocks full features)"));
@@ -365,9 +373,11 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
             if (keyFrom(text))
                 box->setChecked(true);
         });
+        key->setMaximumWidth(340);
         keyRow->addWidget(key, 1);
         keyRow->addWidget(show);
-        layout->addLayout(keyRow);
+        keyRow->addStretch();
+        static_cast<QVBoxLayout*>(layout->itemAt(layout->count() - 1)->layout())->addLayout(keyRow);
     }
     addBrowseLink(layout, s("Browse curated lists of more MCP servers →"), QStringLiteral("mcp-browse"));
 }
@@ -395,6 +405,7 @@ void SpecialStageLayout::buildGit(QVBoxLayout* layout)
         edit->setObjectName(id);
         edit->setPlaceholderText(placeholder);
         edit->setMaximumWidth(360);
+        edit->setFont(ui::bodyFont());
         connect(edit, &QLineEdit::textChanged, this, [this, &value](const QString& text) {
             value = text;
             gitError_->hide();

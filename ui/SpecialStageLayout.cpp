@@ -116,21 +116,16 @@ SpecialStageLayout::SpecialStageLayout(AppEnvironment& environment, SetupFlowMod
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(10);
+    buttons_ = new QHBoxLayout;
+    buttons_->addStretch();
     (this->*traits_.build)(layout);
 
     const QString label = *traits_.primaryLabel ? s(traits_.primaryLabel) : kind.title;
     const QString id = *traits_.primaryID ? s(traits_.primaryID) : kind.accessibilityID;
     primary_ = ui::prominentButton(label, id, this);
     connect(primary_, &QPushButton::clicked, this, &SpecialStageLayout::primaryPressed);
-    auto* row = qobject_cast<QHBoxLayout*>(layout->itemAt(layout->count() - 1)
-                                               ? layout->itemAt(layout->count() - 1)->layout()
-                                               : nullptr);
-    if (!row || row->objectName() != QStringLiteral("special-stage-buttons")) {
-        row = new QHBoxLayout;
-        row->addStretch();
-        layout->addLayout(row);
-    }
-    row->addWidget(primary_);
+    buttons_->addWidget(primary_);
+    layout->addLayout(buttons_);
     refresh();
 }
 
@@ -160,7 +155,7 @@ void SpecialStageLayout::queue(const QString& id, const QString& title, std::vec
     model_.setPendingInstall(SetupFlowModel::PendingInstall{id, title, std::move(remediations), continuesPastFailure});
 }
 
-QWidget* SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, const QString& label,
+SpecialStageLayout::Choice SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, const QString& label,
                                        const QStringList& notes, bool present, bool ticked,
                                        std::function<void(bool)> onToggle)
 {
@@ -183,7 +178,7 @@ QWidget* SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, c
         group->addWidget(label);
     }
     layout->addLayout(group);
-    return box;
+    return {box, group};
 }
 
 void SpecialStageLayout::addBrowseLink(QVBoxLayout* layout, const QString& text, const QString& id)
@@ -273,11 +268,8 @@ std::vector<SetupRemediation> SpecialStageLayout::tickedLanguages() const
 
 // ---- project -------------------------------------------------------------------------
 
-void SpecialStageLayout::buildProject(QVBoxLayout* layout)
+void SpecialStageLayout::buildProject(QVBoxLayout*)
 {
-    auto* row = new QHBoxLayout;
-    row->setObjectName(QStringLiteral("special-stage-buttons"));
-    row->addStretch();
     auto* choose = ui::plainButton(s("Choose my folder…"), QStringLiteral("choose-project-folder"), this);
     connect(choose, &QPushButton::clicked, this, [this] {
         const QString prompt =
@@ -288,8 +280,7 @@ void SpecialStageLayout::buildProject(QVBoxLayout* layout)
         queue(QStringLiteral("project-choose"), s("Set up a project"),
               {SetupRemediation::createProject(ProjectTemplate::simple, *folder)}, true);
     });
-    row->addWidget(choose);
-    layout->addLayout(row);
+    buttons_->addWidget(choose);
 }
 
 // ---- skills --------------------------------------------------------------------------
@@ -343,13 +334,13 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
         if (present)
             notes << s("Already added");
         const QString slug = server.slug;
-        auto* box = static_cast<QCheckBox*>(addChoice(layout, QStringLiteral("mcp-") + slug, server.displayName, notes,
-                                                      present, selections_.mcp.count(slug) > 0, [this, slug](bool on) {
-                                                          if (on)
-                                                              selections_.mcp.insert(slug);
-                                                          else
-                                                              selections_.mcp.erase(slug);
-                                                      }));
+        const Choice choice = addChoice(layout, QStringLiteral("mcp-") + slug, server.displayName, notes, present,
+                                        selections_.mcp.count(slug) > 0, [this, slug](bool on) {
+                                            if (on)
+                                                selections_.mcp.insert(slug);
+                                            else
+                                                selections_.mcp.erase(slug);
+                                        });
         if (present || !server.connection.keyURLTemplate)
             continue;
 
@@ -368,7 +359,7 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
             show->setText(hidden ? s("Hide") : s("Show"));
         });
         // Typing a key means wanting the server.
-        connect(key, &QLineEdit::textChanged, this, [this, slug, box](const QString& text) {
+        connect(key, &QLineEdit::textChanged, this, [this, slug, box = choice.box](const QString& text) {
             selections_.mcpAPIKeys[slug] = text;
             if (keyFrom(text))
                 box->setChecked(true);
@@ -377,7 +368,7 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
         keyRow->addWidget(key, 1);
         keyRow->addWidget(show);
         keyRow->addStretch();
-        static_cast<QVBoxLayout*>(layout->itemAt(layout->count() - 1)->layout())->addLayout(keyRow);
+        choice.lines->addLayout(keyRow);
     }
     addBrowseLink(layout, s("Browse curated lists of more MCP servers →"), QStringLiteral("mcp-browse"));
 }

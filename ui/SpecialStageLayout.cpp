@@ -294,6 +294,8 @@ void SpecialStageLayout::buildSkills(QVBoxLayout* layout)
     selections_.didSeedSkills = true;
     for (const AgentSkill& skill : AgentSkill::catalog()) {
         const bool present = installer.isInstalled(skill.slug);
+        if (present)
+            present_.insert(skill.slug);
         if (seed && !present && (skill.developerOnly ? developer : skill.preselected))
             selections_.skills.insert(skill.slug);
         QStringList notes{skill.badge};
@@ -313,10 +315,9 @@ void SpecialStageLayout::buildSkills(QVBoxLayout* layout)
 
 std::vector<SetupRemediation> SpecialStageLayout::tickedSkills() const
 {
-    const SkillFolderInstaller installer(*environment_.services().fs);
     std::vector<SetupRemediation> ticked;
     for (const AgentSkill& skill : AgentSkill::catalog())
-        if (selections_.skills.count(skill.slug) && !installer.isInstalled(skill.slug))
+        if (selections_.skills.count(skill.slug) && !present_.count(skill.slug))
             ticked.push_back(SetupRemediation::installSkill(skill));
     return ticked;
 }
@@ -328,6 +329,8 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
     const MCPConfigWriter writer(*environment_.services().fs);
     for (const MCPServer& server : MCPServer::catalog()) {
         const bool present = writer.isConfigured(server.slug);
+        if (present)
+            present_.insert(server.slug);
         QStringList notes{server.summary};
         if (server.disclosure)
             notes << *server.disclosure;
@@ -375,10 +378,9 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
 
 std::vector<SetupRemediation> SpecialStageLayout::tickedMCP() const
 {
-    const MCPConfigWriter writer(*environment_.services().fs);
     std::vector<SetupRemediation> ticked;
     for (const MCPServer& server : MCPServer::catalog()) {
-        if (!selections_.mcp.count(server.slug) || writer.isConfigured(server.slug))
+        if (!selections_.mcp.count(server.slug) || present_.count(server.slug))
             continue;
         const auto key = selections_.mcpAPIKeys.find(server.slug);
         ticked.push_back(SetupRemediation::addMCPServer(

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <set>
 #include <vector>
 
 class QCheckBox;
@@ -78,6 +79,7 @@ private:
     Kind kind_;
     const Traits& traits_;
     std::vector<SetupRemediation> remediations_;  // the stage's, now
+    std::set<QString> present_;  // skills or MCP servers already on the Mac: shown, never queued
     QHBoxLayout* buttons_ = nullptr;  // the primary button's row, end of the layout
     QPushButton* primary_ = nullptr;
     QLabel* gitError_ = nullptr;

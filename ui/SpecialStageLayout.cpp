@@ -155,9 +155,9 @@ void SpecialStageLayout::queue(const QString& id, const QString& title, std::vec
     model_.setPendingInstall(SetupFlowModel::PendingInstall{id, title, std::move(remediations), continuesPastFailure});
 }
 
-SpecialStageLayout::Choice SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, const QString& label,
-                                       const QStringList& notes, bool present, bool ticked,
-                                       std::function<void(bool)> onToggle)
+SpecialStageLayout::Choice SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id,
+                                                         const QString& label, const QStringList& notes, bool present,
+                                                         bool ticked, std::function<void(bool)> onToggle)
 {
     auto* box = new QCheckBox(label, this);
     box->setObjectName(id);

@@ -4,9 +4,9 @@
 # Homebrew install script and a cask's download. Each ends canceled with the
 # stage still to do, and leaves no process in the Mac, no privileged
 # temporary folder, no install-on-demand marker, and the shell files as they
-# were. (Pressing an action again after a cancel: ui_fault_password.sh.)
-# (Cancelling a package download and the package installer: see
-# install_driver_cancel.sh.)
+# were. Pressing an action again after a cancel: ui_fault_password.sh;
+# cancelling a package download and the package installer:
+# install_driver_cancel.sh.
 . "$(dirname "$0")/lib/e2e.sh"
 . "$(dirname "$0")/lib/install-driver.sh"
 ui=$(build_program varnel-e2e-driver) || { echo "$ui"; exit 1; }

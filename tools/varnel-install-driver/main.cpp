@@ -7,7 +7,6 @@
 //   varnel-install-driver formula NAME
 //   varnel-install-driver cask NAME [--prompt TEXT]      (temurin, temurin@N: the Temurin recovery policy)
 //   varnel-install-driver pkg MAJOR [--prompt TEXT]      (Temurin from Adoptium through /usr/sbin/installer)
-//   varnel-install-driver cleanup                        (what the app does at start)
 //   varnel-install-driver action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]
 //                                                       (one setup action through the app's runner)
 //   options: --brew PATH  --adoptium URL  --retry-pause-ms N
@@ -59,7 +58,7 @@ void say(const QString& line)
 int usage()
 {
     std::fputs("usage: varnel-install-driver homebrew | formula NAME | cask NAME [--prompt TEXT] | pkg MAJOR [--prompt TEXT]"
-               " | cleanup\n       | action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]\n"
+               "\n       | action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]\n"
                "       [--brew PATH] [--adoptium URL] [--retry-pause-ms N]\n",
                stderr);
     return kUsageError;
@@ -151,10 +150,6 @@ int main(int argc, char** argv)
     const PrivilegedExecutor executor(*services.fs, product->displayName);
     const AdoptiumAPI adoptium(*services.http, adoptiumBase);
 
-    if (command == QLatin1String("cleanup") && args.isEmpty()) {
-        PrivilegedExecutor::removeLeftovers(*services.fs);
-        return 0;
-    }
     if (command == QLatin1String("homebrew") && args.isEmpty()) {
         StreamOutcome outcome;
         HomebrewInstaller(*services.processRunner, *services.fs, executor, product->shellMarker())

@@ -155,7 +155,7 @@ struct FakeRun {
                           const EventSink<Event>& sink) {
             ran << r.id();
             sink(Event::output(QStringLiteral("2025-01-02 10:00:00.123 softwareupdated[12:34] noise")));
-            sink(Event::output(QStringLiteral("working on ") + r.id()));
+            sink(Event::output(QStringLiteral("working on ") + r.id() + QStringLiteral(" with fc-secret")));
             if (r.kind() == SetupRemediation::Case::githubAuth)
                 sink(Event::openBrowser(QStringLiteral("https://github.com/login/device"), QStringLiteral("AB12-CD34")));
             if (stopDuring) {
@@ -188,13 +188,15 @@ TEST(DoctorFixRun, followsTheProgressScreensRules)
 
     // …or keeps going, skipping what needs the failed step.
     FakeRun going({{QStringLiteral("brew:mise"), 3}});
-    EXPECT_EQ(going.run(languages, {.keepGoing = true}), DoctorFixRun::kFailed);
+    EXPECT_EQ(going.run(languages, {.keepGoing = true, .secrets = {}}), DoctorFixRun::kFailed);
     EXPECT_EQ(going.ran, args({"brew:mise", "uv"}));
     EXPECT_EQ(going.out.count("Skipping "), 2);
 
     // The sign-in's code and address are told and the browser opened, once.
     FakeRun signIn;
-    EXPECT_EQ(signIn.run({R::githubAuth()}, {.raw = true}), DoctorFixRun::kSucceeded);
+    EXPECT_EQ(signIn.run({R::githubAuth()}, {.raw = true, .secrets = {QStringLiteral("fc-secret")}}),
+              DoctorFixRun::kSucceeded);
+    EXPECT_FALSE(signIn.out.contains("fc-secret"));  // a key a program printed is not shown
     EXPECT_EQ(signIn.opened, args({"https://github.com/login/device"}));
     EXPECT_TRUE(signIn.out.contains("Your one-time code is AB12-CD34"));
     EXPECT_TRUE(signIn.out.contains("softwareupdated"));  // --raw
@@ -205,7 +207,7 @@ TEST(DoctorFixRun, aStopEndsTheRunAndJsonIsOneEventPerLine)
     std::stop_source stop;
     FakeRun stopped;
     stopped.stopDuring = &stop;
-    EXPECT_EQ(stopped.run({SetupRemediation::installHomebrew(), SetupRemediation::configureShell()}, {.json = true},
+    EXPECT_EQ(stopped.run({SetupRemediation::installHomebrew(), SetupRemediation::configureShell()}, {.json = true, .secrets = {}},
                           stop.get_token()),
               DoctorFixRun::kStopped);
     EXPECT_EQ(stopped.ran, args({"homebrew"}));

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # varnel-doctor --list-fixes and --fix in the simulated Mac: the fixes each
-# kind of Mac is offered, refusals before anything runs, a shell setup run
-# twice (the second is refused and changes no byte), a hostile Git name landing literally in
-# ~/.gitconfig, the Homebrew install with its password dialog answered,
-# cancelled, and stopped with Ctrl-C, and the GitHub sign-in's browser.
+# kind of Mac is offered; refusals before anything runs (an unknown id, no
+# terminal and no --yes, a bad e-mail address, a stray key, a "no" at the
+# prompt); the shell setup, whose second run is refused and changes no byte; a
+# hostile Git name landing literally in ~/.gitconfig; the Homebrew install with
+# its password dialog answered, cancelled, and stopped with Ctrl-C; the GitHub
+# sign-in's code and browser; an MCP key from standard input never shown.
 . "$(dirname "$0")/lib/e2e.sh"
 . "$(dirname "$0")/lib/install-driver.sh"
 require_jq
@@ -96,7 +98,11 @@ expect_clean_mac "Ctrl-C"
 # ---- A developer's Mac ----------------------------------------------------------------
 sim_session --scenario developer "${DRIVER_SIM[@]}" -- bash -c "$FIX"'
 run list "$driver" --list-fixes --json
-run sign-in drive --fix git:gh-auth --yes; cat /var/log/macsim/open.log'
+run sign-in drive --fix git:gh-auth --yes; cat /var/log/macsim/open.log
+run stray-key drive --fix --mcp notion --mcp-key-env firecrawl=FC_KEY --yes
+run answered-no script -qec "$driver --fix --mcp notion" /dev/null <<<"n"; cat ~/.claude.json 2>/dev/null | grep -c notion
+run key drive --fix --mcp firecrawl --mcp-key-stdin firecrawl --yes <<<"fc-e2e-Secret42"
+grep -o "fc-e2e-Secret42" ~/.claude.json'
 section list
 if jq -e 'type == "array" and length > 0 and all(.[]; (.id | type) == "string" and has("title") and has("caption"))' \
     >/dev/null 2>&1 <<<"$SIM_OUTPUT"; then
@@ -119,5 +125,22 @@ expect_line '^Opened your browser\. Your one-time code is [A-Z0-9]{4}-[A-Z0-9]{4
 expect_output "If your browser didn't open, go to https://github.com/login/device" "…and the address"
 expect_line 'https://github.com/login/device' "…having opened the browser there"
 expect_clean_mac "sign-in"
+
+section stray-key
+expect_output "driver status 2" "a key for a server not asked for: refused"
+
+section answered-no
+expect_output "Proceed? [y/N]" "at a terminal: asks first"
+expect_output "Nothing was changed." "…and an answer other than yes changes nothing"
+expect_line '^0$' "…Notion not added"
+
+section key
+expect_output "driver status 0" "Firecrawl with its key from standard input: added"
+expect_line '^fc-e2e-Secret42$' "…the key in Claude Code's registration"
+if grep -v '^fc-e2e-Secret42$' <<<"$SIM_OUTPUT" | grep -q "fc-e2e-Secret42"; then
+    fail "…the key never shown" "$(grep -n fc-e2e-Secret42 <<<"$SIM_OUTPUT")"
+else
+    pass "…the key never shown"
+fi
 
 finish

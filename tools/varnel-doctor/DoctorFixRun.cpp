@@ -26,8 +26,12 @@ void DoctorFixRun::say(const QString& text, QJsonObject json)
         deps_.write(text.toUtf8() + '\n');
 }
 
-void DoctorFixRun::line(const QString& id, const QString& text)
+void DoctorFixRun::line(const QString& id, const QString& output)
 {
+    QString text = output;
+    for (const QString& secret : options_.secrets)
+        if (!secret.isEmpty())
+            text.replace(secret, QStringLiteral("••••"));
     const QStringList shown = options_.raw ? QStringList{text} : filter_.feed(text);
     for (const QString& l : shown)
         say(l, {{QStringLiteral("event"), QStringLiteral("output")},

@@ -35,6 +35,8 @@ public:
         bool json = false;
         bool raw = false;
         bool keepGoing = false;
+        // Texts never to print (the API keys), should a program show one.
+        QStringList secrets;
     };
 
     // The exit status of a run: every fix succeeded, one failed, or it was stopped.

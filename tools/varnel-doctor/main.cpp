@@ -157,7 +157,10 @@ int fix(const DoctorCommandLine& line, const ProductConfig& config, const AppSer
         (void)services.processRunner->run(QStringLiteral("/usr/bin/open"), {url});
     };
     deps.write = [](const QByteArray& bytes) { write(stdout, bytes); };
-    return DoctorFixRun(std::move(deps), {line.json, line.raw, line.keepGoing}).run(*plan, stop.token());
+    QStringList secrets;
+    for (const auto& [slug, key] : *keys)
+        secrets << key;
+    return DoctorFixRun(std::move(deps), {line.json, line.raw, line.keepGoing, secrets}).run(*plan, stop.token());
 }
 
 }  // namespace

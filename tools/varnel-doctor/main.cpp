@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -44,22 +45,33 @@ int refuse(const QString& why)
     return kUsageError;
 }
 
+// The terminal's settings while a key is typed without echo, put back
+// should Ctrl-C end the program meanwhile.
+termios typingSettings{};
+
+extern "C" void restoreTerminalAndStop(int)
+{
+    tcsetattr(STDIN_FILENO, TCSANOW, &typingSettings);
+    _exit(130);
+}
+
 // One line of standard input; on a terminal it is not echoed, since it is a key.
 std::optional<QString> readSecretLine(const QString& prompt)
 {
     const bool terminal = isatty(STDIN_FILENO);
-    termios saved{};
     if (terminal) {
         write(stderr, prompt.toUtf8());
-        tcgetattr(STDIN_FILENO, &saved);
-        termios quiet = saved;
+        tcgetattr(STDIN_FILENO, &typingSettings);
+        std::signal(SIGINT, restoreTerminalAndStop);
+        termios quiet = typingSettings;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
     std::string text;
     const bool got = static_cast<bool>(std::getline(std::cin, text));
     if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &typingSettings);
+        std::signal(SIGINT, SIG_DFL);
         write(stderr, "\n");
     }
     if (!got)
@@ -128,6 +140,9 @@ bool approved(const ProductConfig& config, const std::vector<SetupRemediation>& 
 int fix(const DoctorCommandLine& line, const ProductConfig& config, const AppServices& services,
         const DoctorProbe::Findings& findings, const std::vector<SetupRemediation>& offered)
 {
+    // Refused before anyone is asked to type a key.
+    if (const auto early = DoctorFixPlan::make(line, offered, {}); !early)
+        return refuse(early.error());
     QString why;
     const auto keys = readKeys(line, why);
     if (!keys)

@@ -39,6 +39,4 @@ StopSignal::~StopSignal()
     std::signal(SIGTERM, SIG_DFL);
 }
 
-bool StopSignal::received() const { return signalled; }
-
 }  // namespace varnel

@@ -18,8 +18,6 @@ public:
     StopSignal& operator=(const StopSignal&) = delete;
 
     std::stop_token token() const { return stop_.get_token(); }
-    // Whether a signal arrived.
-    bool received() const;
 
 private:
     std::stop_source stop_;

@@ -62,9 +62,10 @@ Expected<std::vector<SetupRemediation>, QString> planFor(std::initializer_list<c
 
 TEST(DoctorCommandLine, refusesWhatCouldNotBeUsedAsGiven)
 {
-    EXPECT_TRUE(refusalOf({"--fix", "homebrew", "--git-name", "A\nB"}).contains(u"one line"));
-    EXPECT_TRUE(refusalOf({"--fix", "git:config", "--git-email", "a@b@c"}).contains(u"exactly one @"));
-    EXPECT_TRUE(refusalOf({"--fix", "git:config", "--git-email", "a b@c"}).contains(u"exactly one @"));
+    EXPECT_TRUE(refusalOf({"--fix", "homebrew", "--project-folder", "/a\nb"}).contains(u"one line"));
+    EXPECT_TRUE(refusalOf({"--fix", "git:config", "--git-name", "A\u2028B"}).contains(u"name must fit on one line"));
+    EXPECT_TRUE(refusalOf({"--fix", "git:config", "--git-email", "a@b@c"}).contains(u"one @ and no spaces"));
+    EXPECT_TRUE(refusalOf({"--fix", "git:config", "--git-email", "a b@c"}).contains(u"one @ and no spaces"));
     EXPECT_TRUE(refusalOf({"--fix", "--mcp", "notion", "--mcp-key-env", "firecrawl=KEY"}).contains(u"firecrawl"));
     EXPECT_TRUE(refusalOf({"--fix", "--mcp", "firecrawl", "--mcp-key-env", "sk-123"}).contains(u"SERVER=VARIABLE"));
     EXPECT_FALSE(refusalOf({"--fix"}).isEmpty());                     // nothing to do

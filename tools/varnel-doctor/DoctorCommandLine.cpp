@@ -1,6 +1,6 @@
 #include "tools/varnel-doctor/DoctorCommandLine.h"
 
-#include <QRegularExpression>
+#include "engine/workflow/GitIdentityInput.h"
 
 namespace varnel {
 
@@ -19,10 +19,7 @@ QStringList commaList(const QString& value)
 
 }  // namespace
 
-bool DoctorCommandLine::breaksLine(const QString& value)
-{
-    return value.contains(u'\n') || value.contains(u'\r');
-}
+bool DoctorCommandLine::breaksLine(const QString& value) { return GitIdentityInput::breaksLines(value); }
 
 QByteArray DoctorCommandLine::usage()
 {
@@ -85,7 +82,8 @@ Expected<DoctorCommandLine, QString> DoctorCommandLine::parse(const QStringList&
             const auto given = value();
             if (!given)
                 return Refusal::failure(argument + QStringLiteral(" needs a value."));
-            if (breaksLine(*given))
+            // The Git identity has the Git stage's own messages, below.
+            if (breaksLine(*given) && !takes("--git-name") && !takes("--git-email"))
                 return Refusal::failure(argument + QStringLiteral(" must fit on one line."));
             sawFixInput = true;
             if (takes("--git-name"))
@@ -124,12 +122,13 @@ Expected<DoctorCommandLine, QString> DoctorCommandLine::parse(const QStringList&
     }
     if (line.ids.isEmpty() && line.languages.isEmpty() && line.skills.isEmpty() && line.mcp.isEmpty())
         return Refusal::failure(QStringLiteral("--fix needs at least one fix (see --list-fixes)."));
-    if (line.gitEmail) {
-        static const QRegularExpression space(QStringLiteral("\\s"));
-        if (line.gitEmail->count(u'@') != 1 || line.gitEmail->contains(space))
-            return Refusal::failure(QStringLiteral("--git-email must be one e-mail address: exactly one @ and no "
-                                                   "spaces."));
-    }
+    // Trimmed, as the Git stage's fields are.
+    if (line.gitName)
+        line.gitName = line.gitName->trimmed();
+    if (line.gitEmail)
+        line.gitEmail = line.gitEmail->trimmed();
+    if (auto refused = GitIdentityInput::refusal(line.gitName.value_or(QString()), line.gitEmail.value_or(QString())))
+        return Refusal::failure(*refused);
     QStringList keyed;
     for (const auto& [slug, variable] : line.mcpKeyEnv)
         keyed << slug;

@@ -148,8 +148,7 @@ Plan DoctorFixPlan::make(const DoctorCommandLine& line, const std::vector<SetupR
             return Plan::failure(notOffered(id, offered));
         SetupRemediation::Inputs inputs;
         if (id == gitConfig) {
-            if (line.gitName.value_or(QString()).trimmed().isEmpty() ||
-                line.gitEmail.value_or(QString()).trimmed().isEmpty())
+            if (line.gitName.value_or(QString()).isEmpty() || line.gitEmail.value_or(QString()).isEmpty())
                 return Plan::failure(QStringLiteral("%1 needs --git-name and --git-email.").arg(gitConfig));
             inputs.gitName = *line.gitName;
             inputs.gitEmail = *line.gitEmail;

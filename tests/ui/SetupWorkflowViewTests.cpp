@@ -6,9 +6,12 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 #include "ui/AppEnvironment.h"
+#include "ui/ConsentView.h"
 #include "ui/NPSFeedbackCard.h"
+#include "ui/NavigationStackView.h"
 #include "ui/SetupWorkflowView.h"
 #include "ui/UiStyle.h"
+#include "ui/WelcomeView.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -247,4 +250,61 @@ TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
     view.model().setStep(SetupFlowModel::Step::stage(QStringLiteral("warp")));
     control(&view, QStringLiteral("stage-action-brew:warp"));
     EXPECT_EQ(view.findChild<QPushButton*>(QStringLiteral("install-homebrew-first")), nullptr);
+}
+
+TEST_F(WorkflowScreenTest, returnPressesEachScreensMainButtonAndEscapeGoesBack)
+{
+    bool consented = false;
+    ConsentView consent(*environment, [&] { consented = true; });
+    consent.resize(720, 720);
+    consent.show();
+    saveScreenshot(&consent, QStringLiteral("consent"));
+    pressKey(&consent, Qt::Key_Return);
+    EXPECT_TRUE(consented);
+    consent.hide();
+
+    QStringList presented;
+    auto& navigation = environment->navigation();
+    navigation.popToRoot();
+    SetupWorkflowView* workflow = nullptr;
+    NavigationStackView stack(navigation, new WelcomeView(navigation), [&](const Screen&) {
+        return workflow = new SetupWorkflowView(*environment, dependencies(),
+                                                [&](QWidget*, const SetupFlowModel::PendingInstall& install,
+                                                    std::function<void(SetupFlowModel::InstallOutcome)> finish) {
+                                                    presented << install.id;
+                                                    finish(SetupFlowModel::InstallOutcome::canceled);
+                                                });
+    });
+    stack.resize(720, 720);
+    stack.show();
+    saveScreenshot(&stack, QStringLiteral("welcome"));
+    pressKey(&stack, Qt::Key_Return);
+    ASSERT_EQ(navigation.path(), QList{Screen::setupWorkflow()});
+    control(&stack, QStringLiteral("diagnosis-continue"));
+    pressKey(&stack, Qt::Key_Escape);
+    EXPECT_TRUE(navigation.path().isEmpty());
+
+    // Return again, then through the summary and both readiness warnings to the first stage's action.
+    pressKey(&stack, Qt::Key_Return);
+    control(&stack, QStringLiteral("diagnosis-continue"));
+    saveScreenshot(&stack, QStringLiteral("workflow-summary"));
+    for (const char* next : {"readiness-continue", "readiness-continue", "stage-action-clt"}) {
+        pressKey(&stack, Qt::Key_Return);
+        ASSERT_TRUE(control(&stack, QString::fromLatin1(next)));
+    }
+    pressKey(&stack, Qt::Key_Return);
+    EXPECT_EQ(presented, QStringList{QStringLiteral("clt")});
+
+    workflow->model().setStep(SetupFlowModel::Step::of(Kind::keepGoingGate));
+    control(&stack, QStringLiteral("keep-going"));
+    pressKey(&stack, Qt::Key_Return);
+    EXPECT_NE(workflow->model().step().kind, Kind::keepGoingGate);
+
+    workflow->model().setStep(SetupFlowModel::Step::of(Kind::outcome));
+    control(&stack, QStringLiteral("outcome-resolved"));
+    pressKey(&stack, Qt::Key_Return);
+    control<QWidget>(&stack, QStringLiteral("nps-card"));
+    EXPECT_TRUE(events.contains(QStringLiteral("outcome_reported")));
+    pressKey(&stack, Qt::Key_Return);  // no score chosen: Done
+    EXPECT_TRUE(navigation.path().isEmpty());
 }

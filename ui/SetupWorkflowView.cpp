@@ -10,6 +10,7 @@
 #include "ui/NPSFeedbackCard.h"
 #include "ui/SetupActionProgressView.h"
 #include "ui/ScreenScaffold.h"
+#include "ui/SpecialStageLayout.h"
 #include "ui/UiStyle.h"
 
 #include <QDir>
@@ -298,6 +299,11 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
         connect(first, &QPushButton::clicked, this,
                 [this] { model_->setStep(Step::stage(QStringLiteral("homebrew"))); });
         content->addLayout(ui::buttonRow({first}));
+    } else if (const auto special = policy.specialStages.find(domainID); special != policy.specialStages.end()) {
+        auto* layout = new SpecialStageLayout(environment_, *model_, selections_, config, domainID, special->second,
+                                              scaffold);
+        scaffold->setPrimaryButtons({layout->primaryButton()});
+        content->addWidget(layout);
     } else if (s) {
         QList<QAbstractButton*> primaries;
         for (const SetupAction& action : s->stage->actions()) {
@@ -468,8 +474,11 @@ QWidget* SetupWorkflowView::buildOutcome()
     apps->setSpacing(ui::spacing::tight);
     if (config.spinePolicy.outcomeOpenableApps) {
         for (const auto& app : config.spinePolicy.outcomeOpenableApps(model_->profile(), model_->probes())) {
-            auto* button = ui::plainButton(app.label, QStringLiteral("open-app-") + app.appName, scaffold);
-            button->setAccessibleDescription(QStringLiteral("Opens %1").arg(app.appName));
+            QString name = app.appName;
+            name.chop(name.endsWith(QStringLiteral(".app")) ? 4 : 0);
+            auto* button = ui::plainButton(
+                app.label, QStringLiteral("open-app-") + name.toLower().replace(u' ', u'-'), scaffold);
+            button->setAccessibleDescription(QStringLiteral("Opens %1").arg(name));
             connect(button, &QPushButton::clicked, this, [this, app] {
                 const QString path = QStringLiteral("/Applications/") + app.appName;
                 ui::openURL(QUrl::fromLocalFile(path));

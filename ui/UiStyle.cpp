@@ -1,5 +1,6 @@
 #include "ui/UiStyle.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QGuiApplication>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyle>
 
 namespace varnel::ui {
 
@@ -102,7 +104,33 @@ void setSecondary(QLabel* label)
     });
 }
 
+void setError(QLabel* label)
+{
+    styleFromPalette(label, [](const QPalette& p) {
+        // The Mac's system red, a little lighter in dark mode.
+        const bool dark = p.color(QPalette::Window).lightness() < 128;
+        return QStringLiteral("QLabel { color: %1; }").arg(dark ? QStringLiteral("#ff453a") : QStringLiteral("#d70015"));
+    });
+}
+
+int checkboxTextIndent(const QCheckBox* checkbox)
+{
+    const QStyle* style = checkbox->style();
+    return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, checkbox) +
+           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, checkbox);
+}
+
 namespace {
+// The accent colour, softened, as an opaque colour: rounded borders drawn
+// translucent show their overlapping corner pieces.
+QColor focusRing(const QPalette& p)
+{
+    const QColor accent = accentColor(p);
+    const QColor window = p.color(QPalette::Window);
+    const auto mix = [](int a, int b) { return (a * 55 + b * 45) / 100; };
+    return QColor(mix(window.red(), accent.red()), mix(window.green(), accent.green()), mix(window.blue(), accent.blue()));
+}
+
 // Every button keeps a ring's width of transparent border, drawn in a
 // light tint of the accent colour when the button has keyboard focus.
 QString buttonSheet(const QString& fill, const QString& text, const QString& hover, const QString& pressed,
@@ -132,7 +160,7 @@ QPushButton* prominentButton(const QString& text, const QString& accessibilityID
         return buttonSheet(css(accent), css(text), css(accent.lighter(108)), css(accent.darker(115)),
                            QStringLiteral("background: %1; color: %2;")
                                .arg(css(withAlpha(accent, 0.4)), css(withAlpha(text, 0.8))),
-                           css(withAlpha(accent, 0.45)), padding);
+                           css(focusRing(p)), padding);
     });
     return button;
 }
@@ -148,7 +176,7 @@ QPushButton* plainButton(const QString& text, const QString& accessibilityID, QW
         const QColor ink = p.color(QPalette::WindowText);
         return buttonSheet(css(withAlpha(ink, 0.09)), css(ink), css(withAlpha(ink, 0.13)), css(withAlpha(ink, 0.2)),
                            QStringLiteral("color: %1;").arg(css(withAlpha(ink, 0.35))),
-                           css(withAlpha(accentColor(p), 0.45)), QStringLiteral("4px 16px"));
+                           css(focusRing(p)), QStringLiteral("4px 16px"));
     });
     return button;
 }
@@ -165,7 +193,7 @@ QPushButton* borderlessButton(const QString& text, const QString& accessibilityI
         return buttonSheet(QStringLiteral("transparent"), css(accent), css(faintFillColor(p)),
                            css(withAlpha(p.color(QPalette::WindowText), 0.13)),
                            QStringLiteral("color: %1;").arg(css(secondaryTextColor(p))),
-                           css(withAlpha(accent, 0.45)), QStringLiteral("3px 8px"));
+                           css(focusRing(p)), QStringLiteral("3px 8px"));
     });
     return button;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QLayout;
 class QPalette;
@@ -59,6 +60,8 @@ QString css(const QColor& color);
 void styleFromPalette(QWidget* widget, const std::function<QString(const QPalette&)>& sheet);
 // A label in the secondary text colour.
 void setSecondary(QLabel* label);
+// A label saying what is wrong, in the system's red.
+void setError(QLabel* label);
 
 // The screen's main action, drawn in the accent colour. Return presses it
 // through the screen (ScreenScaffold::setPrimaryButtons). Large only for the
@@ -73,6 +76,9 @@ void describe(QWidget* widget, const QString& name, const QString& description);
 
 // A row of buttons at the trailing edge, the main one last.
 QLayout* buttonRow(std::initializer_list<QWidget*> buttons);
+// How far a checkbox's text starts from its left edge: captions and fields
+// that belong to the checkbox are indented by this much, to line up with it.
+int checkboxTextIndent(const QCheckBox* checkbox);
 
 // A label showing `text` as a link to `url`; clicking opens the default browser.
 QLabel* linkLabel(const QString& text, const QUrl& url, QWidget* parent, const QString& accessibilityID = {});

@@ -81,7 +81,9 @@ QStringList controlsWithoutAccessibleText(QWidget* root)
 
 QString saveScreenshot(QWidget* widget, const QString& name)
 {
-    EXPECT_EQ(controlsWithoutAccessibleText(widget), QStringList()) << "on the screen of " << name.toStdString();
+    const QStringList unnamed = controlsWithoutAccessibleText(widget);
+    EXPECT_TRUE(unnamed.isEmpty()) << "no accessible name or description on " << name.toStdString() << ": "
+                                   << unnamed.join(QStringLiteral(", ")).toStdString();
     const QString base = testOutputDirectory(QStringLiteral("screenshots")) + u'/' + name;
     const bool saved = widget->grab().save(base + QStringLiteral(".png"));
     const QPalette light = QApplication::palette();

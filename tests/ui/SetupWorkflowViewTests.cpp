@@ -14,6 +14,7 @@
 #include "ui/UiStyle.h"
 #include "ui/WelcomeView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -424,7 +425,7 @@ TEST_F(WorkflowScreenTest, choicesArePrefilledOnceAndWhatIsPresentCannotBeTicked
     EXPECT_TRUE(presented.back().continuesPastFailure);
 }
 
-TEST_F(WorkflowScreenTest, languagesQueueTheirRemediationsInInstallOrder)
+TEST_F(WorkflowScreenTest, languagesAreTickedAndInstalledFromTheKeyboardInInstallOrder)
 {
     fs->addFile(QStringLiteral("/usr/bin/python3"));
     fs->addExecutable(QStringLiteral("/opt/homebrew/bin/brew"));
@@ -432,9 +433,15 @@ TEST_F(WorkflowScreenTest, languagesQueueTheirRemediationsInInstallOrder)
     EXPECT_FALSE(control<QLabel>(view.get(), QStringLiteral("lang-note-python"))->text().isEmpty());
     EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("lang-note-rust")), nullptr);  // nothing found, nothing said
     EXPECT_FALSE(control(view.get(), QStringLiteral("install-languages"))->isEnabled());
-    tick(box(view.get(), QStringLiteral("lang-rust")));
-    tick(box(view.get(), QStringLiteral("lang-python")));
-    click(view.get(), QStringLiteral("install-languages"));
+
+    // The focus starts on the first language: Space ticks it, Tab goes down the list, Return installs.
+    pressKey(view.get(), Qt::Key_Space);
+    for (int i = 0; i < 4; ++i)
+        pressKey(view.get(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), box(view.get(), QStringLiteral("lang-rust")));
+    pressKey(view.get(), Qt::Key_Space);
+    EXPECT_TRUE(box(view.get(), QStringLiteral("lang-python"))->isChecked());
+    pressKey(view.get(), Qt::Key_Return);
     EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("languages"), SetupRemediation::installUv().id(),
                                          SetupRemediation::installMise().id(),
                                          SetupRemediation::installRustViaMise().id()}));

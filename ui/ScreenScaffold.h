@@ -44,6 +44,9 @@ public:
     void setPrimaryButtons(const QList<QAbstractButton*>& buttons);
     // The controls in the order Tab visits them (hidden ones included).
     QList<QWidget*> controlsInLayoutOrder() const;
+    // Focuses the first field (text field or check box), else the main
+    // button, else the first control; as when the screen appears.
+    void focusFirstControl();
 
     // "Read the article on Kestrane Guide"
     static QString articleLinkText();
@@ -53,8 +56,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void focusFirstControl();
-
     QList<QPointer<QAbstractButton>> primaryButtons_;
     QLabel* title_ = nullptr;
     QLabel* explainer_ = nullptr;

@@ -85,8 +85,12 @@ SetupWorkflowView::SetupWorkflowView(AppEnvironment& environment, SetupFlowModel
     connect(model_, &SetupFlowModel::pendingInstallChanged, this, &SetupWorkflowView::presentPendingInstall);
     // While the Mac is probed again after an install, the stage waits.
     connect(model_, &SetupFlowModel::busyChanged, this, [this] {
-        if (content_ && model_->step().kind == Step::Kind::stage)
+        if (content_ && model_->step().kind == Step::Kind::stage) {
             content_->setEnabled(!model_->isBusy());
+            // The keyboard comes back with the controls.
+            if (auto* scaffold = qobject_cast<ScreenScaffold*>(content_); scaffold && !model_->isBusy())
+                scaffold->focusFirstControl();
+        }
     });
     render();
 }
@@ -298,7 +302,11 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
         scaffold->setPrimaryButtons({first});
         connect(first, &QPushButton::clicked, this,
                 [this] { model_->setStep(Step::stage(QStringLiteral("homebrew"))); });
-        content->addLayout(ui::buttonRow({first}));
+        // In line with the other steps' actions, under the text.
+        auto* line = new QHBoxLayout;
+        line->addWidget(first);
+        line->addStretch();
+        content->addLayout(line);
     } else if (const auto special = policy.specialStages.find(domainID); special != policy.specialStages.end()) {
         auto* layout = new SpecialStageLayout(environment_, *model_, selections_, config, domainID, special->second,
                                               scaffold);

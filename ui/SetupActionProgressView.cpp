@@ -238,8 +238,11 @@ void SetupActionProgressView::showEvent(QShowEvent* event)
         watchedWindow_ = window();
         watchedWindow_->installEventFilter(this);
     }
-    if (!started_)
+    if (!started_) {
+        // The keyboard starts in the output, where Escape reaches this screen's Cancel.
+        transcript_->setFocus(Qt::OtherFocusReason);
         start();
+    }
 }
 
 void SetupActionProgressView::start()

@@ -413,7 +413,12 @@ void SpecialStageLayout::buildGit(QVBoxLayout* layout)
 
 std::optional<QString> SpecialStageLayout::gitRefusal() const
 {
-    return GitIdentityInput::refusal(selections_.gitName.trimmed(), selections_.gitEmail.trimmed());
+    const QString name = selections_.gitName.trimmed();
+    const QString email = selections_.gitEmail.trimmed();
+    // Git needs both to sign commits; one alone would be dropped without a word.
+    if (name.isEmpty() != email.isEmpty())
+        return s("Fill in both your name and your email, or leave both empty.");
+    return GitIdentityInput::refusal(name, email);
 }
 
 std::vector<SetupRemediation> SpecialStageLayout::gitSteps() const

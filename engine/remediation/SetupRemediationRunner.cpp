@@ -110,14 +110,21 @@ struct SetupRemediationRunner::Run {
     const QString& passwordPrompt;
     std::stop_token stop;
     const EventSink<Event>& sink;
+    // The API key of the server being added: should a program print it back
+    // (a registration echoing its URL), the transcript shows dots instead.
+    QString secret;
 
     bool stopped() const { return stop.stop_requested(); }
 
     // Nothing reaches the consumer once a stop was asked for.
     void say(const QString& line) const
     {
-        if (!stopped())
+        if (stopped())
+            return;
+        if (secret.isEmpty() || !line.contains(secret))
             sink(Event::output(line));
+        else
+            sink(Event::output(QString(line).replace(secret, QStringLiteral("••••"))));
     }
     void sayAll(const QStringList& lines) const
     {
@@ -218,7 +225,7 @@ std::optional<QString> SetupRemediationRunner::refusal(const SetupRemediation& r
 void SetupRemediationRunner::run(const SetupRemediation& remediation, const QString& passwordPrompt,
                                  std::stop_token stop, const EventSink<Event>& sink) const
 {
-    const Run run{*this, passwordPrompt, stop, sink};
+    const Run run{*this, passwordPrompt, stop, sink, remediation.apiKey().value_or(QString())};
     Ending ending = std::nullopt;
     if (!stop.stop_requested())
         ending = run.perform(remediation);

@@ -61,10 +61,14 @@ TEST_F(AgentActions, anMCPServerGoesToEveryAgentThereWithTheKeyInItsURL)
     EXPECT_EQ(process->callCount(registration), 1);
     EXPECT_TRUE(home.read(QStringLiteral(".codex/config.toml")).contains(firecrawl.urlWithKey(key).toUtf8().left(20)));
 
-    // A failed registration fails the action, though Codex got the server.
-    process->on(registration, ProcessResult{1, {}, {}});
-    run(SetupRemediation::addMCPServer(firecrawl, key));
+    // A failed registration fails the action, though Codex got the server;
+    // the URL it prints back keeps the key out of the transcript.
+    process->on(registration, FakeProcessRunner::Response{
+                                  ProcessResult{1, {}, {}}, {}, {}, {QStringLiteral("Invalid URL: ") + firecrawl.urlWithKey(key)}});
+    const QStringList failed = run(SetupRemediation::addMCPServer(firecrawl, key));
     EXPECT_EQ(last, Event::completed(1));
+    EXPECT_TRUE(failed.join(u'\n').contains(QStringLiteral("Invalid URL:")));
+    EXPECT_FALSE(failed.join(u'\n').contains(key));
 }
 
 TEST_F(AgentActions, withNoAgentThereIsNothingToConfigure)

@@ -468,6 +468,7 @@ TEST_F(WorkflowScreenTest, gitQueuesWhatIsMissingAndRefusesFieldsGitCannotTake)
         auto* error = view->findChild<QLabel*>(QStringLiteral("git-error"));
         return presented.size() == before && error->isVisible() && !error->text().isEmpty();
     };
+    EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral(" ")));
     EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral("ann@@example.com")));
     EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral("ann@exam ple.com")));
     EXPECT_TRUE(refused(QStringLiteral("Ann") + QChar(0x2028) + QStringLiteral("Lee"), QStringLiteral("ann@example.com")));

@@ -6,9 +6,12 @@
 #include "ui/AppNavigation.h"
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <optional>
+
+class QWidget;
 
 namespace varnel {
 
@@ -37,6 +40,14 @@ public:
     Tracker tracker() const;
     void track(const TrackedEvent& event) const { tracker()(event); }
 
+    // Asks the user for a folder: the chosen path, or nothing when cancelled.
+    // A directory-only open panel unless a chooser was set (tests and the
+    // scripted runs answer it themselves).
+    using FolderChooser =
+        std::function<std::optional<QString>(QWidget* parent, const QString& prompt, const QString& confirmLabel)>;
+    void setFolderChooser(FolderChooser chooser) { folderChooser_ = std::move(chooser); }
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& prompt, const QString& confirmLabel) const;
+
 signals:
     void profileChanged();
 
@@ -45,6 +56,7 @@ private:
     AppNavigation* navigation_;
     std::optional<SystemProfile> profile_;
     Tracker tracker_;
+    FolderChooser folderChooser_;
 };
 
 }  // namespace varnel

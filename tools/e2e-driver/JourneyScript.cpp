@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace varnel {
 
@@ -110,7 +112,7 @@ struct Syntax {
 constexpr Syntax kSyntax[] = {
     {"click", 1, 1},        {"tick", 1, 1},          {"untick", 1, 1}, {"type", 2, 2},
     {"wait-for", 1, 1},     {"wait-profile", 0, 0}, {"expect-step", 1, 4},   {"wait-running", 0, 0},
-    {"wait-progress", 0, 2}, {"read", 1, 1},   {"shot", 2, 2},
+    {"wait-progress", 0, 2}, {"choose-folder", 1, 1}, {"read", 1, 1},   {"shot", 2, 2},
     {"timeout", 1, 1},
 };
 
@@ -250,6 +252,10 @@ bool JourneyScript::execute(const Command& command)
             return fail(QStringLiteral("wait-progress takes nothing or cancel-after SECONDS"));
         return waitProgress(seconds);
     }
+    if (verb == u"choose-folder") {
+        chooseFolder(args[0]);
+        return true;
+    }
     if (verb == u"read")
         return read(args[0]);
     if (verb == u"shot")
@@ -385,6 +391,20 @@ bool JourneyScript::waitProgress(std::optional<int> cancelAfterSeconds)
         say(QStringLiteral("output: ") + line);
     say(QStringLiteral("result: %1 (code %2)").arg(result).arg(code));
     return true;
+}
+
+void JourneyScript::chooseFolder(const QString& path)
+{
+    // The next chooser gets this answer; later ones are canceled, as a
+    // person who did not expect them would.
+    auto answered = std::make_shared<bool>(false);
+    root_.environment().setFolderChooser(
+        [path, answered](QWidget*, const QString& prompt, const QString&) -> std::optional<QString> {
+            say(QStringLiteral("folder chooser: %1 → %2").arg(prompt, *answered ? QStringLiteral("canceled") : path));
+            if (std::exchange(*answered, true))
+                return std::nullopt;
+            return path;
+        });
 }
 
 bool JourneyScript::read(const QString& id)

@@ -27,6 +27,7 @@ class VarnelRootView;
 //                                  ("stage clt", "keep going gate", "outcome", "nps")
 //   wait-running                   until a progress screen shows its program's output
 //   wait-progress [cancel-after S] until the progress screen ends (pressing Cancel after S s)
+//   choose-folder PATH             the answer to the next folder chooser
 //   read ID                        print the texts shown inside ID ("read ID: …")
 //   shot NAME "CAPTION"            save the window as NN-NAME.png in the shots folder
 //   timeout S                      how long each later command may wait (default 120 s)
@@ -58,6 +59,7 @@ private:
     bool expectStep(const QString& name);
     bool waitRunning();
     bool waitProgress(std::optional<int> cancelAfterSeconds);
+    void chooseFolder(const QString& path);
     bool read(const QString& id);
     bool shot(const QString& name, const QString& caption);
 

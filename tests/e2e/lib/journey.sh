@@ -14,11 +14,13 @@ JOURNEY_DIR=$E2E_DIR/lib/journey
 JOURNEY_FIRECRAWL_KEY=fc-7d0c4e1b9a2f4c63b8e5
 JOURNEY_GIT_NAME="Maya Lindqvist"
 JOURNEY_GIT_EMAIL=maya@example.com
+JOURNEY_PASSWORD=Tr0ub4dor-e2e
 
 # journey_script SCENARIO: the journey's commands for that Mac (no Codex stage on Intel).
 journey_script() {
-    local part
-    for part in basics; do
+    local part parts=(basics agents codex environment finish)
+    [[ $1 == fresh-intel ]] && parts=(basics agents environment finish)
+    for part in "${parts[@]}"; do
         cat "$JOURNEY_DIR/$part.journey"
     done
 }
@@ -33,22 +35,68 @@ journey() {
     open_to_the_user "$(dirname "$script")" "$shots"
     rm -f "$shots"/*.png "$shots"/shots.tsv
     journey_script "$scenario" >"$script"
-    sim --scenario "$scenario" --set dialog=ok --set clt_seconds=2 "$@" \
+    sim --scenario "$scenario" --set dialog=ok --set "password=$JOURNEY_PASSWORD" --set clt_seconds=2 "$@" \
         --env QT_QPA_PLATFORM=offscreen --env VARNEL_TELEMETRY_DISABLED=0 \
         --env "JOURNEY_FIRECRAWL_KEY=$JOURNEY_FIRECRAWL_KEY" --env "JOURNEY_GIT_NAME=$JOURNEY_GIT_NAME" \
         --env "JOURNEY_GIT_EMAIL=$JOURNEY_GIT_EMAIL" -- bash -c '
 "$0" --script "$1" --shots "$2"
 echo "driver status $?"
 . "$3/look-at-the-mac.sh"' "$driver" "$script" "$shots" "$JOURNEY_DIR"
+    JOURNEY_LOG=$(dirname "$script")/journey.log
+    printf '%s\n' "$SIM_OUTPUT" >"$JOURNEY_LOG"
+    echo "the whole report: $JOURNEY_LOG"
+}
+
+# expect_installed TITLE: a progress screen of that title ran to success.
+expect_installed() {
+    if printf '%s\n' "$SIM_OUTPUT" | grep -A1000 -Fx "progress: $1" | grep -m1 '^result: ' | grep -q '^result: success'; then
+        pass "\"$1\" ran to success"
+    else
+        fail "\"$1\" ran to success" "$(printf '%s\n' "$SIM_OUTPUT" | grep -A1000 -Fx "progress: $1" | grep -E -m1 '^(result|FAIL):' || echo 'no such progress screen')"
+    fi
 }
 
 # The checks of every fresh Mac's journey.
 expect_journey() {
-    expect_line '^driver status 0$' "the driver walked the whole journey"
-    local stage
-    for stage in clt shell-config homebrew warp; do
-        :
+    expect_line '^driver status 0$' "the driver walked the whole journey, consent to score"
+    expect_line '^read diagnosis-lines: .*Command Line Tools: not installed$' "the diagnosis found no Command Line Tools"
+    expect_line '^read diagnosis-lines: .*Homebrew: not installed$' "…and no Homebrew"
+    local title
+    for title in "Install Command Line Tools" "Set up my shell" "Install Homebrew (recommended)" \
+        "Install Warp (recommended)"; do
+        expect_installed "$title"
     done
-    expect_line '^journey: [0-9]+ ms$' "…and timed it"
+    expect_no_output 'result: failure' "no install failed"
+    expect_line '^dialogs\| OK OK $' "the password was asked for and typed for the Command Line Tools and Homebrew"
+
+    expect_line '^mac\| has ~/.zprofile$' "the Mac has ~/.zprofile"
+    expect_line '^mac\| has ~/.zshrc$' "…~/.zshrc"
+    expect_line '^mac\| has ~/.env$' "…and ~/.env"
+    expect_line '^mac\| app: Warp.app$' "Warp is in /Applications"
+
+    # Usage events: in the order they were made, without the home folder, the
+    # password or a key.
+    local events
+    events=$(printf '%s\n' "$SIM_OUTPUT" | sed -n 's/^telemetry| //p')
+    if jq -se 'add | length > 0 and (map(.client_timestamp) as $t | $t == ($t | sort))' >/dev/null 2>&1 <<<"$events"; then
+        pass "the telemetry backend received $(jq -s 'add | length' <<<"$events") events, in order"
+    else
+        fail "the telemetry backend received the events in order" "$(head -c 2000 <<<"$events")"
+    fi
+    local names
+    names=$(jq -r '.[].event_name' <<<"$events" 2>/dev/null | tr '\n' ' ')
+    if [[ $names == "consent_given app_launched "* ]]; then
+        pass "…consent_given, then app_launched first"
+    else
+        fail "…consent_given, then app_launched first" "$names"
+    fi
+    local secret
+    for secret in "/Users/" "$JOURNEY_PASSWORD" "$JOURNEY_FIRECRAWL_KEY"; do
+        if grep -qF -- "$secret" <<<"$events"; then
+            fail "…none holds \"$secret\"" "$(grep -F -- "$secret" <<<"$events" | head -n 3)"
+        else
+            pass "…none holds \"$secret\""
+        fi
+    done
     printf '%s\n' "$SIM_OUTPUT" | grep -E '^(journey|longest UI-thread stall):' | sed -e 's/^/      /'
 }

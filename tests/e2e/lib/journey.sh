@@ -72,6 +72,8 @@ expect_journey() {
     expect_line '^mac\| has ~/.zprofile$' "the Mac has ~/.zprofile"
     expect_line '^mac\| has ~/.zshrc$' "…~/.zshrc"
     expect_line '^mac\| has ~/.env$' "…and ~/.env"
+    expect_line '^mac\| zprofile PATH lines: 1$' "…the PATH line once in ~/.zprofile"
+    expect_line '^mac\| xcode-select: /Library/Developer/CommandLineTools$' "xcode-select finds the Command Line Tools"
     expect_line '^mac\| app: Warp.app$' "Warp is in /Applications"
 
     # Usage events: in the order they were made, without the home folder, the

@@ -16,3 +16,5 @@ echo "mac| gh: $(zsh -lc "gh auth status" 2>&1 | tr "\n" " ")"
 # Telemetry: every body the backend received, in order.
 sed -e 's/^/telemetry| /' /var/log/macsim/telemetry.jsonl 2>/dev/null
 echo "dialogs| $(cut -f1 /var/log/macsim/dialogs.log 2>/dev/null | tr "\n" " ")"
+echo "mac| xcode-select: $(xcode-select -p 2>&1)"
+echo "mac| zprofile PATH lines: $(grep -c "typeset -U path PATH" ~/.zprofile)"

@@ -10,6 +10,7 @@
 #include "ui/NPSFeedbackCard.h"
 #include "ui/SetupActionProgressView.h"
 #include "ui/ScreenScaffold.h"
+#include "ui/SpecialStageLayout.h"
 #include "ui/UiStyle.h"
 
 #include <QDir>
@@ -296,6 +297,9 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
         connect(first, &QPushButton::clicked, this,
                 [this] { model_->setStep(Step::stage(QStringLiteral("homebrew"))); });
         content->addLayout(buttonRow({first}));
+    } else if (const auto special = policy.specialStages.find(domainID); special != policy.specialStages.end()) {
+        content->addWidget(new SpecialStageLayout(environment_, *model_, selections_, config, domainID,
+                                                  special->second, scaffold));
     } else if (s) {
         for (const SetupAction& action : s->stage->actions()) {
             auto* button = ui::prominentButton(action.displayLabel, QStringLiteral("stage-action-") + action.id, scaffold);
@@ -453,7 +457,10 @@ QWidget* SetupWorkflowView::buildOutcome()
     auto* apps = new QHBoxLayout;
     if (config.spinePolicy.outcomeOpenableApps) {
         for (const auto& app : config.spinePolicy.outcomeOpenableApps(model_->profile(), model_->probes())) {
-            auto* button = ui::plainButton(app.label, QStringLiteral("open-app-") + app.appName, scaffold);
+            QString name = app.appName;
+            name.chop(name.endsWith(QStringLiteral(".app")) ? 4 : 0);
+            auto* button = ui::plainButton(
+                app.label, QStringLiteral("open-app-") + name.toLower().replace(u' ', u'-'), scaffold);
             connect(button, &QPushButton::clicked, this, [this, app] {
                 const QString path = QStringLiteral("/Applications/") + app.appName;
                 ui::openURL(QUrl::fromLocalFile(path));

@@ -2,6 +2,7 @@
 
 #include "engine/config/ProductConfig.h"
 #include "engine/workflow/SetupFlowModel.h"
+#include "ui/SpecialStageSelections.h"
 
 #include <QWidget>
 
@@ -61,6 +62,7 @@ private:
     QVBoxLayout* layout_ = nullptr;
     QWidget* content_ = nullptr;
     bool started_ = false;
+    SpecialStageSelections selections_;  // the special stages' ticks and fields
 };
 
 }  // namespace varnel

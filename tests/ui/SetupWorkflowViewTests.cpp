@@ -1,4 +1,5 @@
 #include "app/CommandLineProduct.h"
+#include "engine/telemetry/AppEvents.h"
 #include "engine/services/LiveHTTPFetcher.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeProcessRunner.h"
@@ -10,7 +11,9 @@
 #include "ui/SetupWorkflowView.h"
 #include "ui/UiStyle.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -24,6 +27,8 @@ using Kind = SetupFlowModel::Step::Kind;
 namespace {
 
 void openNothing(const QUrl&) {}  // no test opens a real browser
+QList<QUrl> opened;
+void recordOpened(const QUrl& url) { opened << url; }
 
 class WorkflowScreenTest : public ::testing::Test {
 protected:
@@ -57,7 +62,10 @@ protected:
         services.store = store;
         services.isFixtureMode = false;
         environment = std::make_unique<AppEnvironment>(services);
-        environment->setTracker([this](const TrackedEvent& e) { events << e.name; });
+        environment->setTracker([this](const TrackedEvent& e) {
+            events << e.name;
+            tracked.push_back(e);
+        });
         environment->navigation().push(Screen::setupWorkflow());
     }
 
@@ -66,13 +74,72 @@ protected:
     SetupFlowModel::Dependencies dependencies()
     {
         SetupFlowModel::Dependencies d;
-        d.profileMac = [](const AppServices&, std::stop_token) -> std::optional<SystemProfile> {
-            SystemProfile p;
-            p.architecture = Architecture::appleSilicon;
-            p.macosVersion = {15, 1, 0};
-            return p;
-        };
+        d.profileMac = [p = profile](const AppServices&, std::stop_token) -> std::optional<SystemProfile> { return p; };
         return d;
+    }
+
+    // A Mac in daily use: Homebrew with gh, agents with a skill and an MCP
+    // server already in place, languages under several managers, a Git
+    // identity but no GitHub sign-in.
+    void developerMac()
+    {
+        profile.homebrewPrefix = QStringLiteral("/opt/homebrew/bin/brew");
+        profile.aiTooling.claudeCodeDesktop = true;
+        profile.aiTooling.zed = true;
+        profile.aiTooling.vsCode = true;
+        for (const char* tool : {"brew", "gh"})
+            fs->addExecutable(QStringLiteral("/opt/homebrew/bin/") + QString::fromUtf8(tool));
+        fs->addDirectory(QStringLiteral("/Users/tester/.claude/skills/avoid-ai-writing"));
+        fs->addFile(QStringLiteral("/Users/tester/.claude.json"), R"({"mcpServers": {"notion": {}}})");
+        fs->addDirectory(QStringLiteral("/Users/tester/.pyenv/versions/3.12.4"));
+        fs->addDirectory(QStringLiteral("/Users/tester/.rustup/toolchains/stable-aarch64-apple-darwin"));
+        fs->addDirectory(QStringLiteral("/Library/Java/JavaVirtualMachines/temurin-21.jdk"));
+        runner->setFallback([](const QString&, const QStringList& arguments) {
+            std::optional<FakeProcessRunner::Response> answer;
+            if (arguments.join(u' ').contains(QStringLiteral("git config --global user.name"))) {
+                answer.emplace();
+                answer->result = ProcessResult{0, {}, {}};
+            }
+            return answer;
+        });
+    }
+
+    // A screen whose installs are recorded and end canceled, shown at `domain`'s stage.
+    std::unique_ptr<SetupWorkflowView> stageScreen(const QString& domain)
+    {
+        auto view = std::make_unique<SetupWorkflowView>(
+            *environment, dependencies(),
+            [this](QWidget*, const SetupFlowModel::PendingInstall& install,
+                   std::function<void(SetupFlowModel::InstallOutcome)> finish) {
+                presented.push_back(install);
+                finish(SetupFlowModel::InstallOutcome::canceled);
+            });
+        view->resize(720, 760);
+        view->show();
+        control(view.get(), QStringLiteral("diagnosis-continue"));
+        goTo(*view, domain);
+        return view;
+    }
+
+    void goTo(SetupWorkflowView& view, const QString& domain)
+    {
+        view.model().setStep(SetupFlowModel::Step::stage(domain));
+        control<QWidget>(&view, QStringLiteral("special-stage-") + domain);
+    }
+
+    QCheckBox* box(QWidget* root, const QString& id) { return control<QCheckBox>(root, id); }
+    // Clicks a check box on its indicator (a click beside the label does nothing).
+    void tick(QCheckBox* checkBox) { QTest::mouseClick(checkBox, Qt::LeftButton, {}, QPoint(8, checkBox->height() / 2)); }
+
+    // What the last install queued: its id and remediation ids.
+    QStringList lastQueued() const
+    {
+        if (presented.empty())
+            return {};
+        QStringList ids{presented.back().id};
+        for (const SetupRemediation& r : presented.back().remediations)
+            ids << r.id();
+        return ids;
     }
 
     template <typename T = QPushButton>
@@ -113,6 +180,14 @@ protected:
     std::shared_ptr<InMemoryKeyValueStore> store = std::make_shared<InMemoryKeyValueStore>();
     std::unique_ptr<AppEnvironment> environment;
     QStringList events;
+    std::vector<TrackedEvent> tracked;
+    std::vector<SetupFlowModel::PendingInstall> presented;
+    SystemProfile profile = [] {
+        SystemProfile p;  // a fresh Apple Silicon Mac
+        p.architecture = Architecture::appleSilicon;
+        p.macosVersion = {15, 1, 0};
+        return p;
+    }();
 };
 
 }  // namespace
@@ -247,4 +322,198 @@ TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
     view.model().setStep(SetupFlowModel::Step::stage(QStringLiteral("warp")));
     control(&view, QStringLiteral("stage-action-brew:warp"));
     EXPECT_EQ(view.findChild<QPushButton*>(QStringLiteral("install-homebrew-first")), nullptr);
+}
+
+TEST_F(WorkflowScreenTest, choicesArePrefilledOnceAndWhatIsPresentCannotBeTicked)
+{
+    profile.aiTooling.claudeCodeDesktop = true;
+    fs->addExecutable(QStringLiteral("/opt/homebrew/bin/brew"));
+    fs->addDirectory(QStringLiteral("/Users/tester/.claude/skills/downloads-cleanup"));
+    auto view = stageScreen(QStringLiteral("ai-claude"));
+
+    // The desktop app is there: shown, never tickable; the CLI starts ticked.
+    QCheckBox* desktop = box(view.get(), QStringLiteral("install-claude-desktop-installed"));
+    ASSERT_NE(desktop, nullptr);
+    tick(desktop);
+    EXPECT_FALSE(desktop->isChecked());
+    QCheckBox* cli = box(view.get(), QStringLiteral("install-claude-cli"));
+    EXPECT_TRUE(cli->isChecked());
+    tick(cli);
+    EXPECT_FALSE(control(view.get(), QStringLiteral("install-selected"))->isEnabled());
+
+    // Away and back: the un-tick stays, and the other cask stage seeds its own.
+    goTo(*view, QStringLiteral("codex"));
+    EXPECT_TRUE(box(view.get(), QStringLiteral("install-codex-cli"))->isChecked());
+    goTo(*view, QStringLiteral("skills"));
+    QCheckBox* cleanup = box(view.get(), QStringLiteral("skill-downloads-cleanup"));
+    EXPECT_FALSE(cleanup->isEnabled());
+    QCheckBox* avoid = box(view.get(), QStringLiteral("skill-avoid-ai-writing"));
+    EXPECT_TRUE(avoid->isChecked());
+    EXPECT_TRUE(box(view.get(), QStringLiteral("skill-skill-creator"))->isChecked());  // a Mac with an AI app is a developer's
+    tick(avoid);
+    goTo(*view, QStringLiteral("ai-claude"));
+    EXPECT_FALSE(box(view.get(), QStringLiteral("install-claude-cli"))->isChecked());
+    goTo(*view, QStringLiteral("skills"));
+    EXPECT_FALSE(box(view.get(), QStringLiteral("skill-avoid-ai-writing"))->isChecked());
+    click(view.get(), QStringLiteral("add-skills"));
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("skills"), QStringLiteral("skill:skill-creator")}));
+
+    goTo(*view, QStringLiteral("codex"));
+    click(view.get(), QStringLiteral("install-selected"));
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("codex"), SetupRemediation::installCodexCLI().id(),
+                                         SetupRemediation::installChatGPTDesktop().id()}));
+    EXPECT_TRUE(presented.back().continuesPastFailure);
+}
+
+TEST_F(WorkflowScreenTest, languagesQueueTheirRemediationsInInstallOrder)
+{
+    fs->addFile(QStringLiteral("/usr/bin/python3"));
+    fs->addExecutable(QStringLiteral("/opt/homebrew/bin/brew"));
+    auto view = stageScreen(QStringLiteral("languages"));
+    EXPECT_FALSE(control<QLabel>(view.get(), QStringLiteral("lang-note-python"))->text().isEmpty());
+    EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("lang-note-rust")), nullptr);  // nothing found, nothing said
+    EXPECT_FALSE(control(view.get(), QStringLiteral("install-languages"))->isEnabled());
+    tick(box(view.get(), QStringLiteral("lang-rust")));
+    tick(box(view.get(), QStringLiteral("lang-python")));
+    click(view.get(), QStringLiteral("install-languages"));
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("languages"), SetupRemediation::installUv().id(),
+                                         SetupRemediation::installMise().id(),
+                                         SetupRemediation::installRustViaMise().id()}));
+}
+
+TEST_F(WorkflowScreenTest, gitQueuesWhatIsMissingAndRefusesFieldsGitCannotTake)
+{
+    auto view = stageScreen(QStringLiteral("git"));
+    auto* name = control<QLineEdit>(view.get(), QStringLiteral("git-name"));
+    auto* email = control<QLineEdit>(view.get(), QStringLiteral("git-email"));
+    EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("git-identity-set")), nullptr);
+
+    // No gh, no identity, no sign-in; with the fields empty the identity is left alone.
+    click(view.get(), QStringLiteral("setup-git"));
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("git"), SetupRemediation::installGh().id(),
+                                         SetupRemediation::githubAuth().id()}));
+    EXPECT_FALSE(presented.back().continuesPastFailure);
+
+    const auto refused = [&](const QString& typedName, const QString& typedEmail) {
+        const size_t before = presented.size();
+        name->setText(typedName);
+        email->setText(typedEmail);
+        click(view.get(), QStringLiteral("setup-git"));
+        auto* error = view->findChild<QLabel*>(QStringLiteral("git-error"));
+        return presented.size() == before && error->isVisible() && !error->text().isEmpty();
+    };
+    EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral("ann@@example.com")));
+    EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral("ann example.com")));
+    EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral("ann@exam ple.com")));
+    EXPECT_TRUE(refused(QStringLiteral("Ann\nLee"), QStringLiteral("ann@example.com")));
+    EXPECT_TRUE(refused(QStringLiteral("Ann") + QChar(0x2028) + QStringLiteral("Lee"), QStringLiteral("ann@example.com")));
+    EXPECT_TRUE(refused(QStringLiteral("Ann"), QStringLiteral("ann@example.com\r[core]")));
+    saveScreenshot(view.get(), QStringLiteral("special-git-refused"));
+
+    name->setText(QStringLiteral("  Ann Lee "));
+    email->setText(QStringLiteral(" ann@example.com\t"));
+    click(view.get(), QStringLiteral("setup-git"));
+    EXPECT_FALSE(view->findChild<QLabel*>(QStringLiteral("git-error"))->isVisible());
+    ASSERT_EQ(presented.back().remediations.size(), 3u);
+    EXPECT_EQ(presented.back().remediations[1],
+              SetupRemediation::configureGit(QStringLiteral("Ann Lee"), QStringLiteral("ann@example.com")));
+}
+
+TEST_F(WorkflowScreenTest, gitOnAMacWithItsIdentityOnlySignsIn)
+{
+    developerMac();
+    auto view = stageScreen(QStringLiteral("git"));
+    control<QLabel>(view.get(), QStringLiteral("git-identity-set"));
+    click(view.get(), QStringLiteral("setup-git"));
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("git"), SetupRemediation::githubAuth().id()}));
+}
+
+TEST_F(WorkflowScreenTest, mcpKeysAreOptionalAndTypingOneChoosesItsServer)
+{
+    fs->addFile(QStringLiteral("/Users/tester/.claude.json"), R"({"mcpServers": {"slack": {"type": "http"}}})");
+    auto view = stageScreen(QStringLiteral("mcp"));
+    EXPECT_FALSE(box(view.get(), QStringLiteral("mcp-slack"))->isEnabled());  // already added
+    auto* key = control<QLineEdit>(view.get(), QStringLiteral("mcp-key-firecrawl"));
+    EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+    QCheckBox* firecrawl = box(view.get(), QStringLiteral("mcp-firecrawl"));
+
+    // Blanks are no key: they neither choose the server nor reach it.
+    QTest::keyClicks(key, QStringLiteral("   "));
+    EXPECT_FALSE(firecrawl->isChecked());
+    EXPECT_FALSE(control(view.get(), QStringLiteral("add-mcp"))->isEnabled());
+    tick(firecrawl);
+    click(view.get(), QStringLiteral("add-mcp"));
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("mcp"), QStringLiteral("mcp:firecrawl")}));
+    EXPECT_EQ(presented.back().remediations[0].apiKey(), std::nullopt);
+
+    tick(firecrawl);
+    key->clear();
+    QTest::keyClicks(key, QStringLiteral("fc-secret"));
+    EXPECT_TRUE(firecrawl->isChecked());
+    click(view.get(), QStringLiteral("mcp-key-show-firecrawl"));
+    EXPECT_EQ(key->echoMode(), QLineEdit::Normal);
+    click(view.get(), QStringLiteral("mcp-key-show-firecrawl"));
+    EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+    click(view.get(), QStringLiteral("add-mcp"));
+    EXPECT_EQ(presented.back().remediations[0].apiKey(), QStringLiteral("fc-secret"));
+}
+
+TEST_F(WorkflowScreenTest, projectGoesToDocumentsOrToTheChosenFolder)
+{
+    QStringList asked;
+    std::optional<QString> answer;
+    environment->setFolderChooser([&](QWidget*, const QString& prompt, const QString& confirm) {
+        asked << prompt << confirm;
+        return answer;
+    });
+    auto view = stageScreen(QStringLiteral("project"));
+    click(view.get(), QStringLiteral("choose-project-folder"));  // canceled: nothing queued
+    EXPECT_TRUE(presented.empty());
+    EXPECT_EQ(asked, (QStringList{ProductConfig::current()->spineCopy->projectFolderPrompt(), QStringLiteral("Choose")}));
+
+    answer = QStringLiteral("/Users/tester/Work");
+    click(view.get(), QStringLiteral("choose-project-folder"));
+    ASSERT_EQ(presented.size(), 1u);
+    EXPECT_EQ(presented[0].id, QStringLiteral("project-choose"));
+    EXPECT_EQ(presented[0].remediations,
+              std::vector{SetupRemediation::createProject(ProjectTemplate::simple, QStringLiteral("/Users/tester/Work"))});
+
+    click(view.get(), QStringLiteral("create-project"));
+    EXPECT_EQ(presented.back().id, QStringLiteral("project"));
+    EXPECT_EQ(presented.back().remediations, std::vector{SetupRemediation::createProject(ProjectTemplate::simple)});
+}
+
+TEST_F(WorkflowScreenTest, anOpenButtonOpensItsApplicationAndSaysSo)
+{
+    profile.aiTooling.vsCode = true;
+    ui::setURLOpener(&recordOpened);
+    opened.clear();
+    SetupWorkflowView view(*environment, dependencies());
+    view.show();
+    control(&view, QStringLiteral("diagnosis-continue"));
+    view.model().setStep(SetupFlowModel::Step::of(Kind::outcome));
+    click(&view, QStringLiteral("open-app-visual-studio-code"));
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/Applications/Visual Studio Code.app"))});
+    EXPECT_EQ(tracked.back(), events::appOpened(QStringLiteral("/Applications/Visual Studio Code.app")));
+}
+
+// Every special layout as a fresh and a developer's Mac see it, for people to look at.
+TEST_F(WorkflowScreenTest, specialLayoutScreenshots)
+{
+    for (const bool developer : {false, true}) {
+        if (developer)
+            developerMac();
+        auto view = stageScreen(QStringLiteral("project"));
+        for (const auto& [domain, kind] : ProductConfig::current()->spinePolicy.specialStages) {
+            const WorkflowStep* step = view->model().stepFor(domain);
+            if (!step || step->stage->diagnosis().classification == SetupDiagnosisClassification::ready)
+                continue;  // never drawn
+            view->model().setStep(SetupFlowModel::Step::stage(domain));
+            control<QWidget>(view.get(), QStringLiteral("stage-") + domain);  // a cask stage may show the Homebrew gate
+            if (domain == QStringLiteral("mcp"))
+                QTest::keyClicks(control<QLineEdit>(view.get(), QStringLiteral("mcp-key-firecrawl")), QStringLiteral("fc-key"));
+            waitUntil([] { return false; }, 50);
+            saveScreenshot(view.get(), QStringLiteral("special-%1-%2").arg(domain, developer ? "developer" : "fresh"));
+        }
+    }
 }

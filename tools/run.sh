@@ -49,6 +49,8 @@ To see the window on a machine without a screen:
       Xvfb :99 -screen 0 1280x900x24 &  x11vnc -display :99 -forever -nopw &
       DISPLAY=:99 bash tools/run.sh
     then point a VNC viewer at this machine's port 5900;
+  - or watch the demo: \`bash tools/run.sh --demo\` clicks through every screen
+    of a fresh Mac and shows them in build/demo/index.html;
   - or look at the screenshots the tests take: \`bash tools/test.sh\` leaves
     them in build/dev/test-output/screenshots (e2e-<scenario>.png are the
     simulated Macs' diagnosis screens).

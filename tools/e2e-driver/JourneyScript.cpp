@@ -3,6 +3,7 @@
 #include "ui/AppEnvironment.h"
 #include "ui/SetupActionProgressView.h"
 #include "ui/SetupWorkflowView.h"
+#include "ui/UiStyle.h"
 #include "ui/VarnelRootView.h"
 
 #include <QAbstractButton>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -149,6 +151,14 @@ JourneyScript::JourneyScript(QWidget& window, VarnelRootView& root, QString shot
     heartbeat_.setInterval(10);
     heartbeat_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&heartbeat_, &QTimer::timeout, [this] { beat(); });
+    // Links and apps open as on a Mac, with `open` (the simulated Mac's
+    // browser): a window-less Qt has no desktop services of its own.
+    ui::setURLOpener([](const QUrl& url) {
+        const QString target = url.isLocalFile() ? url.toLocalFile() : url.toString();
+        say(QStringLiteral("open: ") + target);
+        if (!QProcess::startDetached(QStringLiteral("/usr/bin/open"), {target}))
+            say(QStringLiteral("FAIL: /usr/bin/open did not start"));
+    });
 }
 
 std::optional<std::vector<JourneyScript::Command>> JourneyScript::parse(const QString& script, QString* error)
@@ -369,8 +379,11 @@ bool JourneyScript::waitProgress(std::optional<int> cancelAfterSeconds)
     const bool ended = waitFor([&] {
         return !progress->isRunning() || (cancelAfterSeconds && running.elapsed() >= *cancelAfterSeconds * 1000);
     });
-    if (!ended)
+    if (!ended) {
+        for (const QString& line : progress->lines())
+            say(QStringLiteral("output so far: ") + line);
         return fail(QStringLiteral("the progress screen is still running"));
+    }
     // Cancel hands the outcome over at once and the screen goes: read it first.
     const QStringList lines = progress->lines();
     QString result;
@@ -435,13 +448,18 @@ bool JourneyScript::shot(const QString& name, const QString& caption)
 {
     if (shotsDir_.isEmpty())
         return true;
+    QFile list(QDir(shotsDir_).filePath(QStringLiteral("shots.tsv")));
+    // A later launch of the same journey numbers on.
+    if (shotCount_ == 0 && list.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        shotCount_ = static_cast<int>(list.readAll().count('\n'));
+        list.close();
+    }
     ++shotCount_;
     const QString file = QStringLiteral("%1-%2.png").arg(shotCount_, 2, 10, QLatin1Char('0')).arg(name);
     QDir().mkpath(shotsDir_);
     if (!window_.grab().save(QDir(shotsDir_).filePath(file)))
         return fail(QStringLiteral("could not save ") + file);
     // The captions, in order, for whoever lays the pictures out.
-    QFile list(QDir(shotsDir_).filePath(QStringLiteral("shots.tsv")));
     if (!list.open(QIODevice::Append | QIODevice::Text))
         return fail(QStringLiteral("could not write shots.tsv"));
     QString line = caption;

@@ -29,18 +29,23 @@ journey_script() {
 journey() {
     local scenario=$1 driver script
     shift
+    JOURNEY_SCENARIO=$scenario
     driver=$(build_program varnel-e2e-driver) || { echo "$driver"; exit 1; }
     script=$VARNEL_BUILD_DIR/test-output/journey-$scenario/journey.script
     local shots=${JOURNEY_SHOTS:-$VARNEL_BUILD_DIR/test-output/journey-$scenario/shots}
     open_to_the_user "$(dirname "$script")" "$shots"
     rm -f "$shots"/*.png "$shots"/shots.tsv
     journey_script "$scenario" >"$script"
+    cat "$JOURNEY_DIR/again.journey" >"${script%.script}-again.script"
     sim --scenario "$scenario" --set dialog=ok --set "password=$JOURNEY_PASSWORD" --set clt_seconds=2 "$@" \
         --env QT_QPA_PLATFORM=offscreen --env VARNEL_TELEMETRY_DISABLED=0 \
         --env "JOURNEY_FIRECRAWL_KEY=$JOURNEY_FIRECRAWL_KEY" --env "JOURNEY_GIT_NAME=$JOURNEY_GIT_NAME" \
         --env "JOURNEY_GIT_EMAIL=$JOURNEY_GIT_EMAIL" -- bash -c '
+mkdir -p ~/Projects
 "$0" --script "$1" --shots "$2"
 echo "driver status $?"
+"$0" --script "${1%.script}-again.script" --shots "$2"
+echo "second launch status $?"
 . "$3/look-at-the-mac.sh"' "$driver" "$script" "$shots" "$JOURNEY_DIR"
     JOURNEY_LOG=$(dirname "$script")/journey.log
     printf '%s\n' "$SIM_OUTPUT" >"$JOURNEY_LOG"
@@ -59,6 +64,7 @@ expect_installed() {
 # The checks of every fresh Mac's journey.
 expect_journey() {
     expect_line '^driver status 0$' "the driver walked the whole journey, consent to score"
+    expect_line '^second launch status 0$' "…and a second launch for the Documents project and a skill"
     expect_line '^read diagnosis-lines: .*Command Line Tools: not installed$' "the diagnosis found no Command Line Tools"
     expect_line '^read diagnosis-lines: .*Homebrew: not installed$' "…and no Homebrew"
     local title
@@ -66,7 +72,13 @@ expect_journey() {
         "Install Warp (recommended)"; do
         expect_installed "$title"
     done
+    for title in "Install Claude" "Set up a project" "Add SKILLS" "Add MCP servers" "Install Zed" \
+        "Install languages" "Document the setup for your AI agent" "Set up Git with GitHub"; do
+        expect_installed "$title"
+    done
     expect_no_output 'result: failure' "no install failed"
+    expect_line '^read outcome-checklist: ' "the outcome lists its checks"
+    expect_no_output 'read outcome-checklist: ✗' "…all of them ticked"
     expect_line '^dialogs\| OK OK $' "the password was asked for and typed for the Command Line Tools and Homebrew"
 
     expect_line '^mac\| has ~/.zprofile$' "the Mac has ~/.zprofile"
@@ -75,6 +87,30 @@ expect_journey() {
     expect_line '^mac\| zprofile PATH lines: 1$' "…the PATH line once in ~/.zprofile"
     expect_line '^mac\| xcode-select: /Library/Developer/CommandLineTools$' "xcode-select finds the Command Line Tools"
     expect_line '^mac\| app: Warp.app$' "Warp is in /Applications"
+    expect_line '^mac\| app: Claude.app$' "…Claude"
+    expect_line '^mac\| app: Zed.app$' "…and Zed"
+    local tool
+    for tool in brew claude uv python3 cargo gh; do
+        expect_line "^mac\\| login shell: $tool → /" "a login shell finds $tool"
+    done
+    expect_line "^mac\\| git user.name: $JOURNEY_GIT_NAME\$" "~/.gitconfig has the name typed"
+    expect_line "^mac\\| git user.email: $JOURNEY_GIT_EMAIL\$" "…and the e-mail"
+    expect_line '^mac\| gh: .*Logged in to github.com' "gh is signed in to GitHub"
+    expect_line '^mac\| browser opened: .*https://github.com/login/device' "…through the device page the browser opened"
+    expect_line '^mac\| project: /Users/[a-z]+/Documents/AI-Simple-Project with AGENTS.md CLAUDE.md $' \
+        "the example project is in Documents, with its agent notes"
+    expect_line '^folder chooser: Choose a folder to work in → /Users/[a-z]+/Projects$' "the folder chooser was answered"
+    expect_line '^mac\| chosen folder: /Users/[a-z]+/Projects/.*CLAUDE.md$' "…and a project is in the chosen folder"
+    local agent skill agents=(.claude .codex)
+    [[ $JOURNEY_SCENARIO == fresh-intel ]] && agents=(.claude)  # no Codex on Intel
+    for agent in "${agents[@]}"; do
+        for skill in avoid-ai-writing; do
+            expect_line "^mac\\| skill: ~/$agent/skills/$skill\$" "the $skill skill is in ~/$agent"
+        done
+    done
+    [[ $JOURNEY_SCENARIO == fresh-intel ]] ||
+        expect_line '^mac\| codex config: firecrawl notion$' "Codex's config.toml parses and holds Firecrawl and Notion"
+    expect_line '^mac\| claude servers: .*firecrawl.*notion' "Claude has both servers"
 
     # Usage events: in the order they were made, without the home folder, the
     # password or a key.

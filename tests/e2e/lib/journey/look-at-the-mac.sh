@@ -18,3 +18,22 @@ sed -e 's/^/telemetry| /' /var/log/macsim/telemetry.jsonl 2>/dev/null
 echo "dialogs| $(cut -f1 /var/log/macsim/dialogs.log 2>/dev/null | tr "\n" " ")"
 echo "mac| xcode-select: $(xcode-select -p 2>&1)"
 echo "mac| zprofile PATH lines: $(grep -c "typeset -U path PATH" ~/.zprofile)"
+for project in ~/Documents/*/; do
+    [[ -d $project ]] && echo "mac| project: ${project%/} with $(cd "$project" && ls CLAUDE.md AGENTS.md 2>/dev/null | tr "\n" " ")"
+done
+find ~/Projects -name CLAUDE.md | sed -e "s/^/mac| chosen folder: /"
+for agent in .claude .codex .agents; do
+    for skill in ~/$agent/skills/*/; do
+        [[ -f $skill/SKILL.md ]] && echo "mac| skill: ~/$agent/skills/$(basename "$skill")"
+    done
+done
+echo "mac| codex config: $(python3 -c '
+import sys, tomllib
+with open(sys.argv[1], "rb") as f:
+    print(" ".join(sorted(tomllib.load(f).get("mcp_servers", {}))))
+' ~/.codex/config.toml 2>&1 | tail -n 1)"
+echo "mac| claude servers: $(zsh -lc "claude mcp list" 2>&1 | tr "\n" " ")"
+for note in ~/.claude/CLAUDE.md ~/.codex/AGENTS.md; do
+    [[ -s $note ]] && echo "mac| agent note: ${note/#$HOME/~}"
+done
+echo "mac| browser opened: $(tr "\n" " " </var/log/macsim/open.log 2>/dev/null)"

@@ -116,21 +116,16 @@ SpecialStageLayout::SpecialStageLayout(AppEnvironment& environment, SetupFlowMod
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(10);
+    buttons_ = new QHBoxLayout;
+    buttons_->addStretch();
     (this->*traits_.build)(layout);
 
     const QString label = *traits_.primaryLabel ? s(traits_.primaryLabel) : kind.title;
     const QString id = *traits_.primaryID ? s(traits_.primaryID) : kind.accessibilityID;
     primary_ = ui::prominentButton(label, id, this);
     connect(primary_, &QPushButton::clicked, this, &SpecialStageLayout::primaryPressed);
-    auto* row = qobject_cast<QHBoxLayout*>(layout->itemAt(layout->count() - 1)
-                                               ? layout->itemAt(layout->count() - 1)->layout()
-                                               : nullptr);
-    if (!row || row->objectName() != QStringLiteral("special-stage-buttons")) {
-        row = new QHBoxLayout;
-        row->addStretch();
-        layout->addLayout(row);
-    }
-    row->addWidget(primary_);
+    buttons_->addWidget(primary_);
+    layout->addLayout(buttons_);
     refresh();
 }
 
@@ -160,9 +155,9 @@ void SpecialStageLayout::queue(const QString& id, const QString& title, std::vec
     model_.setPendingInstall(SetupFlowModel::PendingInstall{id, title, std::move(remediations), continuesPastFailure});
 }
 
-QWidget* SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, const QString& label,
-                                       const QStringList& notes, bool present, bool ticked,
-                                       std::function<void(bool)> onToggle)
+SpecialStageLayout::Choice SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id,
+                                                         const QString& label, const QStringList& notes, bool present,
+                                                         bool ticked, std::function<void(bool)> onToggle)
 {
     auto* box = new QCheckBox(label, this);
     box->setObjectName(id);
@@ -183,7 +178,7 @@ QWidget* SpecialStageLayout::addChoice(QVBoxLayout* layout, const QString& id, c
         group->addWidget(label);
     }
     layout->addLayout(group);
-    return box;
+    return {box, group};
 }
 
 void SpecialStageLayout::addBrowseLink(QVBoxLayout* layout, const QString& text, const QString& id)
@@ -273,11 +268,8 @@ std::vector<SetupRemediation> SpecialStageLayout::tickedLanguages() const
 
 // ---- project -------------------------------------------------------------------------
 
-void SpecialStageLayout::buildProject(QVBoxLayout* layout)
+void SpecialStageLayout::buildProject(QVBoxLayout*)
 {
-    auto* row = new QHBoxLayout;
-    row->setObjectName(QStringLiteral("special-stage-buttons"));
-    row->addStretch();
     auto* choose = ui::plainButton(s("Choose my folder…"), QStringLiteral("choose-project-folder"), this);
     connect(choose, &QPushButton::clicked, this, [this] {
         const QString prompt =
@@ -288,8 +280,7 @@ void SpecialStageLayout::buildProject(QVBoxLayout* layout)
         queue(QStringLiteral("project-choose"), s("Set up a project"),
               {SetupRemediation::createProject(ProjectTemplate::simple, *folder)}, true);
     });
-    row->addWidget(choose);
-    layout->addLayout(row);
+    buttons_->addWidget(choose);
 }
 
 // ---- skills --------------------------------------------------------------------------
@@ -303,6 +294,8 @@ void SpecialStageLayout::buildSkills(QVBoxLayout* layout)
     selections_.didSeedSkills = true;
     for (const AgentSkill& skill : AgentSkill::catalog()) {
         const bool present = installer.isInstalled(skill.slug);
+        if (present)
+            present_.insert(skill.slug);
         if (seed && !present && (skill.developerOnly ? developer : skill.preselected))
             selections_.skills.insert(skill.slug);
         QStringList notes{skill.badge};
@@ -322,10 +315,9 @@ void SpecialStageLayout::buildSkills(QVBoxLayout* layout)
 
 std::vector<SetupRemediation> SpecialStageLayout::tickedSkills() const
 {
-    const SkillFolderInstaller installer(*environment_.services().fs);
     std::vector<SetupRemediation> ticked;
     for (const AgentSkill& skill : AgentSkill::catalog())
-        if (selections_.skills.count(skill.slug) && !installer.isInstalled(skill.slug))
+        if (selections_.skills.count(skill.slug) && !present_.count(skill.slug))
             ticked.push_back(SetupRemediation::installSkill(skill));
     return ticked;
 }
@@ -337,19 +329,21 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
     const MCPConfigWriter writer(*environment_.services().fs);
     for (const MCPServer& server : MCPServer::catalog()) {
         const bool present = writer.isConfigured(server.slug);
+        if (present)
+            present_.insert(server.slug);
         QStringList notes{server.summary};
         if (server.disclosure)
             notes << *server.disclosure;
         if (present)
             notes << s("Already added");
         const QString slug = server.slug;
-        auto* box = static_cast<QCheckBox*>(addChoice(layout, QStringLiteral("mcp-") + slug, server.displayName, notes,
-                                                      present, selections_.mcp.count(slug) > 0, [this, slug](bool on) {
-                                                          if (on)
-                                                              selections_.mcp.insert(slug);
-                                                          else
-                                                              selections_.mcp.erase(slug);
-                                                      }));
+        const Choice choice = addChoice(layout, QStringLiteral("mcp-") + slug, server.displayName, notes, present,
+                                        selections_.mcp.count(slug) > 0, [this, slug](bool on) {
+                                            if (on)
+                                                selections_.mcp.insert(slug);
+                                            else
+                                                selections_.mcp.erase(slug);
+                                        });
         if (present || !server.connection.keyURLTemplate)
             continue;
 
@@ -368,7 +362,7 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
             show->setText(hidden ? s("Hide") : s("Show"));
         });
         // Typing a key means wanting the server.
-        connect(key, &QLineEdit::textChanged, this, [this, slug, box](const QString& text) {
+        connect(key, &QLineEdit::textChanged, this, [this, slug, box = choice.box](const QString& text) {
             selections_.mcpAPIKeys[slug] = text;
             if (keyFrom(text))
                 box->setChecked(true);
@@ -377,17 +371,16 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
         keyRow->addWidget(key, 1);
         keyRow->addWidget(show);
         keyRow->addStretch();
-        static_cast<QVBoxLayout*>(layout->itemAt(layout->count() - 1)->layout())->addLayout(keyRow);
+        choice.lines->addLayout(keyRow);
     }
     addBrowseLink(layout, s("Browse curated lists of more MCP servers →"), QStringLiteral("mcp-browse"));
 }
 
 std::vector<SetupRemediation> SpecialStageLayout::tickedMCP() const
 {
-    const MCPConfigWriter writer(*environment_.services().fs);
     std::vector<SetupRemediation> ticked;
     for (const MCPServer& server : MCPServer::catalog()) {
-        if (!selections_.mcp.count(server.slug) || writer.isConfigured(server.slug))
+        if (!selections_.mcp.count(server.slug) || present_.count(server.slug))
             continue;
         const auto key = selections_.mcpAPIKeys.find(server.slug);
         ticked.push_back(SetupRemediation::addMCPServer(

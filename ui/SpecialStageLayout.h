@@ -6,8 +6,11 @@
 #include <QWidget>
 
 #include <optional>
+#include <set>
 #include <vector>
 
+class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
@@ -55,7 +58,12 @@ private:
     // Why the Git fields cannot be used as typed; nothing when they can.
     std::optional<QString> gitRefusal() const;
 
-    QWidget* addChoice(QVBoxLayout* layout, const QString& id, const QString& label, const QStringList& notes,
+    // A check box with its lines below it, kept together.
+    struct Choice {
+        QCheckBox* box;
+        QVBoxLayout* lines;
+    };
+    Choice addChoice(QVBoxLayout* layout, const QString& id, const QString& label, const QStringList& notes,
                        bool present, bool ticked, std::function<void(bool)> onToggle);
     void addBrowseLink(QVBoxLayout* layout, const QString& text, const QString& id);
     void refresh();
@@ -71,6 +79,8 @@ private:
     Kind kind_;
     const Traits& traits_;
     std::vector<SetupRemediation> remediations_;  // the stage's, now
+    std::set<QString> present_;  // skills or MCP servers already on the Mac: shown, never queued
+    QHBoxLayout* buttons_ = nullptr;  // the primary button's row, end of the layout
     QPushButton* primary_ = nullptr;
     QLabel* gitError_ = nullptr;
 };

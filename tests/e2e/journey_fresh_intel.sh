@@ -7,6 +7,7 @@
 journey fresh-intel
 expect_journey
 expect_line '^mac\| login shell: brew → /usr/local/bin/brew$' "brew is the Intel one in /usr/local"
+expect_line '^mac\| brew repository: /usr/local/Homebrew$' "…with its repository in /usr/local/Homebrew"
 expect_no_output 'expect-step stage codex' "the journey had no Codex stage to pass"
 
 finish

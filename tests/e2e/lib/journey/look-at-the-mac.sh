@@ -6,6 +6,7 @@ done
 for tool in brew claude codex uv python3 cargo gh zed; do
     echo "mac| login shell: $tool → $(zsh -lc "command -v $tool" 2>&1 | tail -n 1)"
 done
+echo "mac| brew repository: $(zsh -lc "brew --repository" 2>&1)"
 echo "mac| python3 runs: $(zsh -lc "python3 --version" 2>&1 | tail -n 1)"
 for app in /Applications/*.app; do
     [[ -d $app ]] && echo "mac| app: ${app#/Applications/}"

@@ -1,7 +1,6 @@
 #include "app/VarnelCliApp.h"
 
 #include "app/CommandLineProduct.h"
-#include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/telemetry/TelemetryService.h"
 #include "ui/VarnelRootView.h"
 
@@ -18,8 +17,6 @@ VarnelCliApp::VarnelCliApp()
     const std::shared_ptr<const ProductConfig> product = ProductConfig::current();
     TelemetryService::configureShared(TelemetryService::defaultConfiguration(
         {product->appID, product->appSupportDirName, product->sessionIDKey()}));
-    // A password-dialog folder left by a run that never ended (the app was killed).
-    PrivilegedExecutor::removeLeftovers(*AppServices::live().fs);
 
     window_ = std::make_unique<QWidget>();
     window_->setObjectName(QStringLiteral("main-window"));

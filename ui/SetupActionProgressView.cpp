@@ -6,6 +6,7 @@
 #include "engine/telemetry/EventText.h"
 #include "engine/telemetry/RemediationEvents.h"
 #include "engine/telemetry/SetupEvents.h"
+#include "engine/workflow/SetupBatchRules.h"
 #include "ui/AppEnvironment.h"
 #include "ui/UiStyle.h"
 
@@ -47,17 +48,6 @@ std::mutex& runGate()
 {
     static std::mutex gate;
     return gate;
-}
-
-// The Node, Ruby and Rust installs through mise need mise itself.
-bool needsMise(const SetupRemediation& remediation)
-{
-    switch (remediation.kind()) {
-    case Case::installNodeViaMise:
-    case Case::installRubyViaMise:
-    case Case::installRustViaMise: return true;
-    default: return false;
-    }
 }
 
 QString elapsedText(qint64 milliseconds)
@@ -240,9 +230,8 @@ void SetupActionProgressView::startNext()
     QStringList shown;
     while (next_ < remediations_.size()) {
         const SetupRemediation& remediation = remediations_[next_++];
-        if (needsMise(remediation) && failedIDs_.count(SetupRemediation::installMise().id())) {
-            append(QStringLiteral("Skipping ") + remediation.title() + s(u" — it needs a step that didn't finish."),
-                   shown);
+        if (auto skipped = SetupBatchRules::skipLine(remediation, failedIDs_)) {
+            append(*skipped, shown);
             continue;
         }
         if (!shown.isEmpty())
@@ -324,12 +313,8 @@ void SetupActionProgressView::apply(const Event& event, QStringList& shown)
             QClipboard* clipboard = QGuiApplication::clipboard();
             clipboard->clear();
             clipboard->setText(*event.code);
-            append(QStringLiteral("Opened your browser. Your one-time code is ") + *event.code +
-                       s(u" (copied to the clipboard) — paste it and authorize."),
-                   shown);
-        } else {
-            append(s(u"Opened your browser — follow the GitHub sign-in there."), shown);
         }
+        append(SetupBatchRules::browserOpenedLine(event.code, event.code.has_value()), shown);
         const QUrl url(event.text, QUrl::StrictMode);
         if (url.isValid() && !url.scheme().isEmpty())
             ui::openURL(url);
@@ -454,10 +439,7 @@ void SetupActionProgressView::updateElapsed()
 QString SetupActionProgressView::passwordPrompt(const SetupRemediation& remediation) const
 {
     const auto product = ProductConfig::current();
-    const SpineRenderPolicy& policy = product->spinePolicy;
-    if (auto reason = policy.privilegedReasons.find(remediation.id()); reason != policy.privilegedReasons.end())
-        return reason->second;
-    return policy.privilegedActionReason.value_or(product->displayName);
+    return SetupBatchRules::passwordPrompt(product->spinePolicy, product->displayName, remediation);
 }
 
 bool SetupActionProgressView::confirmQuit()

@@ -7,6 +7,7 @@
 #include "engine/probing/SystemProfile.h"
 #include "engine/remediation/LanguageRemediations.h"
 #include "engine/services/Hosts.h"
+#include "engine/workflow/GitIdentityInput.h"
 #include "engine/workflow/SetupFlowModel.h"
 #include "ui/AppEnvironment.h"
 #include "ui/SpecialStageSelections.h"
@@ -35,28 +36,6 @@ QLabel* note(const QString& text, QWidget* parent, const QString& id = {})
     return label;
 }
 
-// Line feeds, carriage returns and every other character that starts a new
-// line somewhere: git would write them into its configuration file as is.
-bool breaksLines(const QString& text)
-{
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\n' || u == u'\r' || u == u'\v' || u == u'\f' || u == 0x85 ||
-            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
-            return true;
-    }
-    return false;
-}
-
-bool looksLikeEmail(const QString& email)
-{
-    if (email.count(u'@') != 1)
-        return false;
-    for (QChar c : email)
-        if (c.isSpace())
-            return false;
-    return true;
-}
 
 // A key typed with blanks around it is the key; one of blanks only is no key.
 std::optional<QString> keyFrom(const QString& typed)
@@ -421,15 +400,7 @@ void SpecialStageLayout::buildGit(QVBoxLayout* layout)
 
 std::optional<QString> SpecialStageLayout::gitRefusal() const
 {
-    const QString name = selections_.gitName.trimmed();
-    const QString email = selections_.gitEmail.trimmed();
-    if (breaksLines(name))
-        return s("Your name must fit on one line.");
-    if (breaksLines(email))
-        return s("Your email must fit on one line.");
-    if (!email.isEmpty() && !looksLikeEmail(email))
-        return s("Enter an email address like you@example.com, with one @ and no spaces.");
-    return std::nullopt;
+    return GitIdentityInput::refusal(selections_.gitName.trimmed(), selections_.gitEmail.trimmed());
 }
 
 std::vector<SetupRemediation> SpecialStageLayout::gitSteps() const

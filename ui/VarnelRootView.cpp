@@ -2,6 +2,7 @@
 
 #include "engine/config/ProductConfig.h"
 #include "engine/probing/SystemProfiler.h"
+#include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/services/Background.h"
 #include "engine/services/StoppingProcessRunner.h"
 #include "engine/telemetry/AppEvents.h"
@@ -20,6 +21,8 @@ VarnelRootView::VarnelRootView(AppServices services, QWidget* parent)
     : QWidget(parent), environment_(new AppEnvironment(std::move(services), this))
 {
     setObjectName(QStringLiteral("root-view"));
+    // A password-dialog folder left by a run that never ended (the app was killed).
+    PrivilegedExecutor::removeLeftovers(*environment_->services().fs);
     setMinimumSize(720, 700);
     layout_ = new QStackedLayout(this);
 

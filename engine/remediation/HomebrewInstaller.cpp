@@ -8,6 +8,12 @@
 
 namespace varnel {
 
+namespace {
+
+constexpr int kConnectTimeoutSeconds = 10;
+
+}  // namespace
+
 HomebrewInstaller::HomebrewInstaller(const ProcessRunning& process, const FileSystemOperating& fs,
                                      PrivilegedExecutor executor, ShellMarker marker, SystemPrograms programs)
     : process_(&process), fs_(&fs), executor_(std::move(executor)), marker_(std::move(marker)),
@@ -17,8 +23,14 @@ HomebrewInstaller::HomebrewInstaller(const ProcessRunning& process, const FileSy
 
 QString HomebrewInstaller::installCommand() const
 {
-    return programs_.bash + QStringLiteral(" -c \"$(") + programs_.curl + QStringLiteral(" -fsSL ") +
-           hosts::homebrewInstallScript() + QStringLiteral(")\"");
+    // The script is fetched first: an empty script (curl failed) would "run"
+    // and succeed. A server that takes the connection but never answers
+    // fails within the connect time-out instead of hanging the install.
+    return QStringLiteral("SCRIPT=$(") + programs_.curl + QStringLiteral(" -fsSL --connect-timeout ") +
+           QString::number(kConnectTimeoutSeconds) + u' ' + hosts::homebrewInstallScript() +
+           QStringLiteral(") || { echo \"Couldn't download Homebrew's install script. Check your internet connection "
+                          "and try again.\" >&2; exit 1; }\n") +
+           programs_.bash + QStringLiteral(" -c \"$SCRIPT\"");
 }
 
 void HomebrewInstaller::install(std::stop_token stop, const StreamSink& sink) const

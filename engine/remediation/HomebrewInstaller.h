@@ -25,7 +25,8 @@ public:
     // or dismissed password dialog counts as canceled.
     void install(std::stop_token stop, const StreamSink& sink) const;
 
-    // The command bash runs: the script fetched with curl and run by bash.
+    // The command bash runs: the script fetched with curl, then run by bash;
+    // a failed download ends it with 1 and a line saying so.
     QString installCommand() const;
 
 private:

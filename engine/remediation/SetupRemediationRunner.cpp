@@ -10,6 +10,7 @@
 #include "engine/remediation/BrewRunner.h"
 #include "engine/remediation/CaskRecoveryPolicy.h"
 #include "engine/remediation/HomebrewInstaller.h"
+#include "engine/remediation/InstallTranscript.h"
 #include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/services/Hosts.h"
 #include "engine/services/ScriptQuoting.h"
@@ -32,13 +33,19 @@ const QString kZsh = QStringLiteral("/bin/zsh");
 const QString kCommandLineTools = QStringLiteral("/Library/Developer/CommandLineTools");
 
 // Run by bash as root. The marker file makes softwareupdate list the Command
-// Line Tools; the newest label by version wins.
+// Line Tools; the newest label by version wins. The download runs in the
+// background so that a stop (Cancel reaches this shell through sudo, which
+// passes it on; the user may not signal root's processes) ends it too and
+// takes the marker away, instead of leaving softwareupdate running.
 const QString kCommandLineToolsScript = QStringList{
-    QStringLiteral("/usr/bin/touch /tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress"),
+    QStringLiteral("MARKER=/tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress"),
+    QStringLiteral("/usr/bin/touch \"$MARKER\""),
+    QStringLiteral("trap 'if [ -n \"$PID\" ]; then kill -TERM \"$PID\" 2>/dev/null; wait \"$PID\"; fi; "
+                   "/bin/rm -f \"$MARKER\"; exit 143' TERM INT HUP"),
     QStringLiteral("LABEL=$(/usr/sbin/softwareupdate -l 2>/dev/null | /usr/bin/grep 'Label:.*Command Line Tools' | "
                    "/usr/bin/sed -E 's/^.*Label: //' | /usr/bin/sort -V | /usr/bin/tail -n1)"),
-    QStringLiteral("if [ -n \"$LABEL\" ]; then /usr/sbin/softwareupdate -i \"$LABEL\" --verbose; fi"),
-    QStringLiteral("/bin/rm -f /tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress"),
+    QStringLiteral("if [ -n \"$LABEL\" ]; then /usr/sbin/softwareupdate -i \"$LABEL\" --verbose & PID=$!; wait \"$PID\"; fi"),
+    QStringLiteral("/bin/rm -f \"$MARKER\""),
     QStringLiteral("/usr/bin/xcode-select --switch /Library/Developer/CommandLineTools 2>/dev/null || true"),
     QStringLiteral("if [ -d /Library/Developer/CommandLineTools ]; then exit 0; else exit 1; fi"),
 }.join(u'\n');
@@ -478,12 +485,16 @@ Ending SetupRemediationRunner::Run::installCommandLineTools() const
           u"several minutes — please keep this window open."));
     std::optional<int32_t> code;
     std::optional<QString> launchFailure;
+    InstallTranscript transcript;
     runner.services_.process->stream(
         QStringLiteral("/usr/bin/sudo"), {QStringLiteral("-A"), QStringLiteral("/bin/bash"), QStringLiteral("-c"), kCommandLineToolsScript},
         session->childEnvironment(currentEnvironment()),
         [&](const ProcessStreamEvent& event) {
             switch (event.kind) {
-            case ProcessStreamEvent::Kind::line: say(event.text); break;
+            case ProcessStreamEvent::Kind::line:
+                transcript.add(event.text);
+                say(event.text);
+                break;
             case ProcessStreamEvent::Kind::exited: code = event.code; break;
             case ProcessStreamEvent::Kind::failedToStart:
                 if (!event.error.isCanceled())
@@ -498,6 +509,10 @@ Ending SetupRemediationRunner::Run::installCommandLineTools() const
         say(QStringLiteral("Couldn't start the install: ") + launchFailure.value_or(QStringLiteral("no exit status")));
         return -1;
     }
+    // A dismissed dialog or three wrong passwords: sudo never ran the script,
+    // and the person chose not to go on, as with Homebrew's installer.
+    if (*code != 0 && transcript.containsAny(InstallTranscript::authenticationFailed()))
+        return std::nullopt;
     say(*code == 0 ? QStringLiteral("Command Line Tools installed.")
                    : QStringLiteral("The Command Line Tools install did not complete. You can retry."));
     return code;

@@ -4,7 +4,8 @@
 # install), a Caskroom record without its JDK (a reinstall), a download that
 # fails once (one retry after a pause), an installer that bypasses the sudo
 # wrapper (Temurin's package straight from Adoptium), a dismissed dialog
-# and three wrong passwords (both canceled).
+# and three wrong passwords (both canceled; a retry after the dismissed
+# dialog installs).
 . "$(dirname "$0")/lib/e2e.sh"
 . "$(dirname "$0")/lib/install-driver.sh"
 
@@ -23,6 +24,7 @@ run bypass drive cask temurin@21; jdks; ls ~/.cache/*/
 : >/var/log/macsim/brew.log
 printf "cancel\n" >/run/macsim/dialog-answers
 run cancel drive cask temurin@11; jdks; brew_runs
+run retry drive cask temurin@11; jdks
 : >/var/log/macsim/brew.log
 printf "wrong\nwrong\nwrong\nwrong\nwrong\nwrong\n" >/run/macsim/dialog-answers
 run wrong drive cask temurin@8; jdks; brew_runs
@@ -71,19 +73,24 @@ expect_output "brew runs 1" "…without trying again"
 expect_line '^jdks: temurin-21\.jdk temurin-25\.jdk $' "…installing nothing"
 expect_clean_mac "cancel"
 
+section retry
+expect_line '^completed: 0$' "retry: the same cask installs when the password is typed"
+expect_line '^jdks: temurin-11\.jdk temurin-21\.jdk temurin-25\.jdk $' "…laying Temurin 11 down"
+expect_clean_mac "retry"
+
 # sudo's "incorrect password attempts" reads as a refused password: no
 # second brew run asks three more times.
 section wrong
 expect_output "sudo: 3 incorrect password attempts" "wrong: sudo refuses three wrong passwords"
 expect_line '^canceled$' "…and the run ends canceled"
 expect_output "brew runs 1" "…without trying again"
-expect_line '^jdks: temurin-21\.jdk temurin-25\.jdk $' "…installing nothing"
+expect_line '^jdks: temurin-11\.jdk temurin-21\.jdk temurin-25\.jdk $' "…installing nothing"
 expect_clean_mac "wrong"
 
 section bypass-cancel
 expect_output "output: Homebrew bypassed our sudo wrapper. Falling back to direct .pkg install…" "bypass, then the administrator dialog dismissed: the fallback runs"
 expect_line '^canceled$' "…and ends canceled"
-expect_line '^jdks: temurin-21\.jdk temurin-25\.jdk $' "…installing nothing"
+expect_line '^jdks: temurin-11\.jdk temurin-21\.jdk temurin-25\.jdk $' "…installing nothing"
 expect_clean_mac "bypass-cancel"
 
 finish

@@ -4,10 +4,12 @@
 # the newest label and switches xcode-select to them.
 . "$(dirname "$0")/lib/e2e.sh"
 
-clt_script='/usr/bin/touch /tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress
+clt_script='MARKER=/tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress
+/usr/bin/touch "$MARKER"
+trap '"'"'if [ -n "$PID" ]; then kill -TERM "$PID" 2>/dev/null; wait "$PID"; fi; /bin/rm -f "$MARKER"; exit 143'"'"' TERM INT HUP
 LABEL=$(/usr/sbin/softwareupdate -l 2>/dev/null | /usr/bin/grep '"'"'Label:.*Command Line Tools'"'"' | /usr/bin/sed -E '"'"'s/^.*Label: //'"'"' | /usr/bin/sort -V | /usr/bin/tail -n1)
-if [ -n "$LABEL" ]; then /usr/sbin/softwareupdate -i "$LABEL" --verbose; fi
-/bin/rm -f /tmp/.com.apple.dt.CommandLineTools.installondemand.in-progress
+if [ -n "$LABEL" ]; then /usr/sbin/softwareupdate -i "$LABEL" --verbose & PID=$!; wait "$PID"; fi
+/bin/rm -f "$MARKER"
 /usr/bin/xcode-select --switch /Library/Developer/CommandLineTools 2>/dev/null || true
 if [ -d /Library/Developer/CommandLineTools ]; then exit 0; else exit 1; fi'
 

@@ -252,3 +252,20 @@ TEST_F(RunnerTest, CaskInstallsFollowUpInZprofileOnlyAfterSuccess)
     EXPECT_TRUE(home.read(QStringLiteral(".zprofile")).contains("export JAVA_HOME=$(/usr/libexec/java_home)"));
     EXPECT_FALSE(dialogFolderRemains());
 }
+
+// The Command Line Tools' script runs under sudo: a dismissed dialog or three
+// wrong passwords is a cancel, a failing download a failure.
+TEST_F(RunnerTest, CommandLineToolsReadARefusedPasswordAsACancel)
+{
+    FakeProcessRunner::Response sudo = streams({QStringLiteral("sudo: no password was provided")}, 1);
+    process->setFallback([&sudo](const QString& executable, const QStringList&) {
+        return executable == QStringLiteral("/usr/bin/sudo") ? std::optional(sudo) : std::nullopt;
+    });
+    EXPECT_EQ(run(SetupRemediation::installCommandLineTools()).back(), Event::canceled());
+    EXPECT_FALSE(dialogFolderRemains());
+
+    sudo = streams({QStringLiteral("Cannot install Command Line Tools for Xcode-16.2: No such update")}, 1);
+    const auto events = run(SetupRemediation::installCommandLineTools());
+    EXPECT_EQ(outputs(events).back(), QStringLiteral("The Command Line Tools install did not complete. You can retry."));
+    EXPECT_EQ(events.back(), Event::completed(1));
+}

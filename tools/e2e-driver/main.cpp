@@ -6,7 +6,8 @@
 // the summary lines and saves a screenshot.
 //
 //   varnel-e2e-driver [--screenshot FILE.png] [--expect LINE]… [--timeout SECONDS] [--continue]
-//                     [--install STAGE=ACTION]… [--progress-shots PREFIX] [--stall-after SECONDS]
+//                     [[--cancel-when REGEX] --install STAGE=ACTION]… [--progress-shots PREFIX]
+//                     [--stall-after SECONDS]
 //   varnel-e2e-driver --script FILE [--shots DIR]
 //
 // With --script it follows the journey the file describes from the first
@@ -29,6 +30,11 @@
 // of silence; an install that shows it is saved as PREFIX-STAGE-stall.png,
 // reported as "stall notice: …" and canceled.
 //
+// A readiness warning on the way is passed with its "Continue".
+// --cancel-when REGEX applies to the --install after it: Cancel is pressed
+// once a line of the progress screen's transcript matches (reported as
+// "cancel at: LINE"), the way a person stops an install part-way.
+//
 // Exit status 0 when the summary shows exactly the expected lines (in order,
 // when any are given) and every install reached its progress screen's end, 1
 // when anything else happened, 2 for a usage error.
@@ -36,6 +42,7 @@
 #include "app/CommandLineProduct.h"
 #include "tools/e2e-driver/JourneyScript.h"
 #include "engine/services/AppServices.h"
+#include "engine/services/Background.h"
 #include "engine/config/ProductConfig.h"
 #include "engine/services/LiveKeyValueStore.h"
 #include "engine/telemetry/TelemetryService.h"
@@ -53,6 +60,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -60,6 +68,8 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -183,7 +193,19 @@ QString stepName(const SetupFlowModel::Step& step)
 struct Install {
     QString stage;
     QString action;
+    std::optional<QRegularExpression> cancelWhen;
 };
+
+// The first transcript line that matches the install's --cancel-when, if any.
+std::optional<QString> cancelPoint(const Install& step, const SetupActionProgressView& progress)
+{
+    if (!step.cancelWhen)
+        return std::nullopt;
+    for (const QString& line : progress.lines())
+        if (step.cancelWhen->match(line).hasMatch())
+            return line;
+    return std::nullopt;
+}
 
 struct Options {
     QString screenshot;
@@ -203,6 +225,22 @@ SetupActionProgressView* visibleProgress(QWidget* root)
     return view && view->isVisible() ? view : nullptr;
 }
 
+// A readiness warning (a slow or unreachable network, a low disk) is passed
+// with its Continue, as by a person who tries anyway.
+bool passReadinessWarning(QWidget* window, SetupFlowModel& model, int timeout)
+{
+    using Kind = SetupFlowModel::Step::Kind;
+    if (model.step().kind != Kind::readinessWarning)
+        return true;
+    if (!press(window, QStringLiteral("readiness-continue"), timeout))
+        return false;
+    if (!waitFor([&] { return !model.isBusy() && model.step().kind != Kind::readinessWarning; }, timeout)) {
+        say(QStringLiteral("FAIL: Continue did not leave the readiness warning"));
+        return false;
+    }
+    return true;
+}
+
 // Walks to the stage, presses its action and follows the progress screen to
 // its end and the probe after it.
 bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, const Options& options)
@@ -210,6 +248,8 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
     const int timeout = options.timeoutMs;
     SetupFlowModel& model = workflow.model();
     const auto target = SetupFlowModel::Step::stage(step.stage);
+    if (!passReadinessWarning(window, model, timeout))
+        return false;
     for (int skipped = 0; model.step() != target; ++skipped) {
         if (model.step().kind != SetupFlowModel::Step::Kind::stage || skipped > 20) {
             say(QStringLiteral("FAIL: the workflow shows %1, not the stage %2").arg(stepName(model.step()), step.stage));
@@ -244,11 +284,19 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
     // Cancel reports to the workflow at once, and the screen goes: what it
     // showed is read before.
     auto* stall = progress->findChild<QLabel*>(QStringLiteral("setup-action-stall"));
-    waitFor([&] { return !progress->isRunning() || stall->isVisible(); }, timeout);
+    std::optional<QString> cancelAt;
+    waitFor([&] { return !progress->isRunning() || stall->isVisible() || (cancelAt = cancelPoint(step, *progress)); },
+            timeout);
     QStringList lines;
     QString result;
     int32_t code = -1;
-    if (progress->isRunning() && stall->isVisible()) {
+    if (progress->isRunning() && cancelAt) {
+        say(QStringLiteral("cancel at: ") + *cancelAt);
+        lines = progress->lines();
+        if (!press(window, QStringLiteral("setup-action-cancel"), timeout))
+            return false;
+        result = QStringLiteral("canceled");
+    } else if (progress->isRunning() && stall->isVisible()) {
         say(QStringLiteral("stall notice: ") + stall->text());
         if (!shots.isEmpty())
             saveShot(window, shots + QStringLiteral("-stall.png"));
@@ -292,6 +340,7 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
 std::optional<Options> parse(const QStringList& arguments)
 {
     Options options;
+    std::optional<QRegularExpression> cancelWhen;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
@@ -306,9 +355,11 @@ std::optional<Options> parse(const QStringList& arguments)
         else if (a == u"--install" && hasValue && arguments[i + 1].contains(u'=')) {
             const QString spec = arguments[++i];
             const qsizetype equals = spec.indexOf(u'=');
-            options.installs.push_back({spec.left(equals), spec.mid(equals + 1)});
+            options.installs.push_back({spec.left(equals), spec.mid(equals + 1), std::exchange(cancelWhen, std::nullopt)});
             options.continuePastSummary = true;
-        } else if (a == u"--progress-shots" && hasValue)
+        } else if (a == u"--cancel-when" && hasValue && QRegularExpression(arguments[i + 1]).isValid())
+            cancelWhen = QRegularExpression(arguments[++i]);
+        else if (a == u"--progress-shots" && hasValue)
             options.progressShots = arguments[++i];
         else if (a == u"--script" && hasValue)
             options.script = arguments[++i];
@@ -320,8 +371,9 @@ std::optional<Options> parse(const QStringList& arguments)
             return std::nullopt;
     }
     if (!options.script.isEmpty())
-        return options.screenshot.isEmpty() && options.installs.empty() ? std::optional(options) : std::nullopt;
-    if (options.timeoutMs <= 0 || (options.screenshot.isEmpty() && options.installs.empty()))
+        return options.screenshot.isEmpty() && options.installs.empty() && !cancelWhen ? std::optional(options)
+                                                                                        : std::nullopt;
+    if (options.timeoutMs <= 0 || cancelWhen || (options.screenshot.isEmpty() && options.installs.empty()))
         return std::nullopt;
     return options;
 }
@@ -356,7 +408,8 @@ int main(int argc, char** argv)
     const auto options = parse(QApplication::arguments().mid(1));
     if (!options) {
         std::fputs("usage: varnel-e2e-driver [--screenshot FILE.png] [--expect LINE]… [--timeout SECONDS] [--continue]\n"
-                   "                         [--install STAGE=ACTION]… [--progress-shots PREFIX] [--stall-after SECONDS]\n"
+                   "                         [[--cancel-when REGEX] --install STAGE=ACTION]… [--progress-shots PREFIX]\n"
+                   "                         [--stall-after SECONDS]\n"
                    "       varnel-e2e-driver --script FILE [--shots DIR]\n",
                    stderr);
         return 2;
@@ -377,6 +430,12 @@ int main(int argc, char** argv)
     telemetry.kvStore = services.store;
     TelemetryService::configureShared(std::move(telemetry));
 
+    // As the application's exit does: the window goes first (its screens stop
+    // their work), then the workers may finish, so that a cancelled install
+    // has wound down when the driver ends.
+    struct WorkersFinish {
+        ~WorkersFinish() { backgroundPool().waitForDone(5000); }
+    } workersFinish;
     QWidget window;
     window.setObjectName(QStringLiteral("main-window"));
     window.setWindowTitle(ProductConfig::current()->displayName);

@@ -12,7 +12,7 @@ DoctorProbe::DoctorProbe(std::shared_ptr<const ProductConfig> config, AppService
         dependencies_.track = [](const TrackedEvent&) {};
 }
 
-std::optional<DoctorReport> DoctorProbe::run() const
+std::optional<DoctorProbe::Findings> DoctorProbe::look() const
 {
     SetupFlowModel model(config_->setupProduct(), dependencies_);
     QEventLoop loop;
@@ -30,8 +30,15 @@ std::optional<DoctorReport> DoctorProbe::run() const
         loop.exec();
     if (!model.profile())
         return std::nullopt;
-    return DoctorReport::from(*config_, *model.profile(), model.probes().value_or(SetupProbeBundle{}),
-                              model.workflow());
+    return Findings{*model.profile(), model.probes().value_or(SetupProbeBundle{}), model.workflow()};
+}
+
+std::optional<DoctorReport> DoctorProbe::run() const
+{
+    const auto findings = look();
+    if (!findings)
+        return std::nullopt;
+    return DoctorReport::from(*config_, findings->profile, findings->probes, findings->workflow);
 }
 
 }  // namespace varnel

@@ -23,7 +23,15 @@ public:
     DoctorProbe(std::shared_ptr<const ProductConfig> config, AppServices services,
                 SetupFlowModel::Dependencies dependencies = {});
 
+    // What the flow model found: the profile, the prober's facts and the workflow.
+    struct Findings {
+        SystemProfile profile;
+        SetupProbeBundle probes;
+        std::optional<SetupWorkflow> workflow;
+    };
+
     // None only when no profile could be had at all.
+    std::optional<Findings> look() const;
     std::optional<DoctorReport> run() const;
 
 private:

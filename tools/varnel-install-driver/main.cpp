@@ -7,7 +7,6 @@
 //   varnel-install-driver formula NAME
 //   varnel-install-driver cask NAME [--prompt TEXT]      (temurin, temurin@N: the Temurin recovery policy)
 //   varnel-install-driver pkg MAJOR [--prompt TEXT]      (Temurin from Adoptium through /usr/sbin/installer)
-//   varnel-install-driver cleanup                        (what the app does at start)
 //   varnel-install-driver action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]
 //                                                       (one setup action through the app's runner)
 //   options: --brew PATH  --adoptium URL  --retry-pause-ms N
@@ -28,15 +27,14 @@
 #include "engine/remediation/PrivilegedExecutor.h"
 #include "engine/remediation/SetupRemediationRunner.h"
 #include "engine/services/AppServices.h"
+#include "tools/common/LiveSetupRunner.h"
+#include "tools/common/StopSignal.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -44,10 +42,6 @@ using namespace varnel;
 
 constexpr int kCanceled = 3;
 constexpr int kUsageError = 2;
-
-std::atomic<bool> stopRequested{false};
-
-extern "C" void onSignal(int) { stopRequested = true; }
 
 void say(const QString& line)
 {
@@ -59,7 +53,7 @@ void say(const QString& line)
 int usage()
 {
     std::fputs("usage: varnel-install-driver homebrew | formula NAME | cask NAME [--prompt TEXT] | pkg MAJOR [--prompt TEXT]"
-               " | cleanup\n       | action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]\n"
+               "\n       | action ID [--git-name N] [--git-email E] [--key K] [--folder PATH]\n"
                "       [--brew PATH] [--adoptium URL] [--retry-pause-ms N]\n",
                stderr);
     return kUsageError;
@@ -135,30 +129,15 @@ int main(int argc, char** argv)
         return usage();
     const QString command = args.takeFirst();
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    std::stop_source stop;
-    std::jthread watcher([&stop](std::stop_token own) {
-        while (!own.stop_requested()) {
-            if (stopRequested) {
-                stop.request_stop();
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    });
+    const StopSignal stop;
 
     const PrivilegedExecutor executor(*services.fs, product->displayName);
     const AdoptiumAPI adoptium(*services.http, adoptiumBase);
 
-    if (command == QLatin1String("cleanup") && args.isEmpty()) {
-        PrivilegedExecutor::removeLeftovers(*services.fs);
-        return 0;
-    }
     if (command == QLatin1String("homebrew") && args.isEmpty()) {
         StreamOutcome outcome;
         HomebrewInstaller(*services.processRunner, *services.fs, executor, product->shellMarker())
-            .install(stop.get_token(), outcome.sink());
+            .install(stop.token(), outcome.sink());
         return outcome.status;
     }
     if ((command == QLatin1String("formula") || command == QLatin1String("cask")) && args.size() == 1) {
@@ -175,12 +154,12 @@ int main(int argc, char** argv)
         StreamOutcome outcome;
         const QString name = args.first();
         if (command == QLatin1String("formula")) {
-            runner.installFormula(name, stop.get_token(), outcome.sink());
+            runner.installFormula(name, stop.token(), outcome.sink());
         } else {
             const bool temurin = name == QLatin1String("temurin") || name.startsWith(QLatin1String("temurin@"));
             const CaskRecoveryPolicy policy =
                 temurin ? CaskRecoveryPolicy::temurin(adoptium, *services.fs) : CaskRecoveryPolicy::none();
-            runner.installCask(name, prompt, policy, stop.get_token(), outcome.sink());
+            runner.installCask(name, prompt, policy, stop.token(), outcome.sink());
         }
         return outcome.status;
     }
@@ -189,7 +168,7 @@ int main(int argc, char** argv)
         options.packageFolderName = product->cacheDirName;
         int status = 1;
         PKGInstaller(*services.processRunner, *services.http, *services.fs, adoptium, options)
-            .install(args.first(), prompt, stop.get_token(), [&status](const PKGInstaller::Event& e) {
+            .install(args.first(), prompt, stop.token(), [&status](const PKGInstaller::Event& e) {
                 say(packageEventText(e));
                 if (e.kind == PKGInstaller::Event::Kind::completed)
                     status = 0;
@@ -204,11 +183,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "no setup action is called %s\n", qPrintable(args.first()));
             return kUsageError;
         }
-        const SetupRemediationRunner runner(brewOption ? brewOption : installedBrew(*services.fs),
-                                            {services.processRunner, services.fs, services.http},
-                                            {product->displayName, product->shellMarker(), product->cacheDirName});
+        const SetupRemediationRunner runner = liveSetupRunner(services, *product, brewOption);
         int status = 1;
-        runner.run(*remediation, prompt, stop.get_token(), [&status](const SetupRemediationRunner::Event& e) {
+        runner.run(*remediation, prompt, stop.token(), [&status](const SetupRemediationRunner::Event& e) {
             using Kind = SetupRemediationRunner::Event::Kind;
             switch (e.kind) {
             case Kind::output: say(QStringLiteral("output: ") + e.text); break;

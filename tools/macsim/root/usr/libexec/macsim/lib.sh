@@ -34,7 +34,20 @@ macsim_log() {  # macsim_log NAME TEXT… — one line in /var/log/macsim/NAME.l
 }
 
 macsim_pause() {  # the scenario's install_seconds, so that installs take a while
-    [[ $install_seconds == 0 ]] || sleep "$install_seconds"
+    [[ $install_seconds == 0 ]] || macsim_sleep "$install_seconds"
+}
+
+# A wait that a stop ends, as it ends the real program's work: bash runs no
+# trap while a foreground command runs, and a killed script would leave its
+# `sleep` behind.
+macsim_sleep() {  # macsim_sleep SECONDS
+    sleep "$1" &
+    _macsim_sleeper=$!
+    trap 'kill "$_macsim_sleeper" 2>/dev/null; exit 143' TERM
+    trap 'kill "$_macsim_sleeper" 2>/dev/null; exit 130' INT
+    trap 'kill "$_macsim_sleeper" 2>/dev/null; exit 129' HUP
+    wait "$_macsim_sleeper"
+    trap - TERM INT HUP
 }
 
 macsim_is_root() { ((EUID == 0)); }

@@ -19,7 +19,7 @@ QWidget* section(const QString& heading, const QStringList& bullets, QWidget* pa
     auto* box = new QWidget(parent);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setSpacing(ui::spacing::tight);
     auto* title = new QLabel(heading, box);
     title->setFont(ui::headlineFont());
     layout->addWidget(title);
@@ -44,27 +44,28 @@ ConsentView::ConsentView(const AppEnvironment& environment, std::function<void()
     auto* scaffold = new ScreenScaffold(options, nullptr, this);
 
     auto* content = scaffold->contentLayout();
-    content->setSpacing(18);
+    content->setSpacing(ui::spacing::section);
     content->addWidget(section(product->consent.whatTitle, product->consent.whatBullets, scaffold));
     content->addWidget(section(product->consent.privacyTitle, product->consent.privacyBullets, scaffold));
 
     auto* privacyRow = new QHBoxLayout;
+    privacyRow->setSpacing(ui::spacing::hairline);
     auto* privacyLead = new QLabel(QStringLiteral("Read the privacy details:"), scaffold);
     privacyLead->setFont(ui::footnoteFont());
     auto* privacyLink = ui::linkLabel(product->urls.privacy.toString(), product->urls.privacy, scaffold,
                                       QStringLiteral("consent-privacy-link"));
     privacyLink->setFont(ui::footnoteFont());
+    ui::setSecondary(privacyLead);
     privacyRow->addWidget(privacyLead);
     privacyRow->addWidget(privacyLink);
     privacyRow->addStretch();
     content->addLayout(privacyRow);
     content->addStretch();
 
-    auto* button = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("consent-continue"), scaffold, true);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    buttonRow->addWidget(button);
-    content->addLayout(buttonRow);
+    auto* button = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("consent-continue"), scaffold);
+    button->setAccessibleDescription(QStringLiteral("Agrees and goes on to the welcome screen"));
+    scaffold->setPrimaryButtons({button});
+    content->addLayout(ui::buttonRow({button}));
     connect(button, &QPushButton::clicked, this, &ConsentView::continuePressed);
 
     auto* layout = new QVBoxLayout(this);

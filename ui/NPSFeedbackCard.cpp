@@ -35,16 +35,19 @@ NPSFeedbackCard::NPSFeedbackCard(KeyValueStoring& store, std::function<void(cons
 {
     setObjectName(QStringLiteral("nps-card"));
     setFrameShape(QFrame::StyledPanel);
-    setStyleSheet(QStringLiteral("#nps-card { border: 1px solid #d0d0d0; border-radius: 10px; background: #fafafa; }"));
+    ui::styleFromPalette(this, [](const QPalette& p) {
+        return QStringLiteral("#nps-card { border: 1px solid %1; border-radius: 10px; background: %2; }")
+            .arg(ui::css(ui::separatorColor(p)), ui::css(ui::faintFillColor(p)));
+    });
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 14, 16, 14);
-    layout->setSpacing(10);
+    layout->setContentsMargins(ui::spacing::section, ui::spacing::regular, ui::spacing::section, ui::spacing::section);
+    layout->setSpacing(ui::spacing::regular);
 
     auto* header = new QHBoxLayout;
     auto* title = new QLabel(QStringLiteral("How are we doing?"), this);
     title->setFont(ui::headlineFont());
-    auto* dismissButton = ui::plainButton(QStringLiteral("Dismiss"), QStringLiteral("nps-dismiss"), this);
-    dismissButton->setFlat(true);
+    auto* dismissButton = ui::borderlessButton(QStringLiteral("Dismiss"), QStringLiteral("nps-dismiss"), this);
+    dismissButton->setAccessibleDescription(QStringLiteral("Closes the question without a score"));
     header->addWidget(title);
     header->addStretch();
     header->addWidget(dismissButton);
@@ -60,10 +63,13 @@ NPSFeedbackCard::NPSFeedbackCard(KeyValueStoring& store, std::function<void(cons
     layout->addWidget(question);
 
     auto* scores = new QHBoxLayout;
-    scores->setSpacing(4);
+    scores->setSpacing(ui::spacing::hairline);
     for (int n = 0; n <= 10; ++n) {
         auto* button = new QPushButton(QString::number(n), this);
         button->setObjectName(QStringLiteral("nps-score-%1").arg(n));
+        ui::describe(button, QStringLiteral("Score %1").arg(n),
+                     QStringLiteral("From 0, not at all likely, to 10, extremely likely"));
+        button->setFont(ui::bodyFont());
         button->setMinimumWidth(36);
         button->setCursor(Qt::PointingHandCursor);
         connect(button, &QPushButton::clicked, this, [this, n] { selectScore(n); });
@@ -77,6 +83,8 @@ NPSFeedbackCard::NPSFeedbackCard(KeyValueStoring& store, std::function<void(cons
     auto* high = new QLabel(QStringLiteral("Extremely likely"), this);
     low->setFont(ui::footnoteFont());
     high->setFont(ui::footnoteFont());
+    ui::setSecondary(low);
+    ui::setSecondary(high);
     ends->addWidget(low);
     ends->addStretch();
     ends->addWidget(high);
@@ -85,11 +93,14 @@ NPSFeedbackCard::NPSFeedbackCard(KeyValueStoring& store, std::function<void(cons
     reasonBlock_ = new QWidget(this);
     auto* reasonLayout = new QVBoxLayout(reasonBlock_);
     reasonLayout->setContentsMargins(0, 0, 0, 0);
+    reasonLayout->setSpacing(ui::spacing::tight);
     auto* prompt = new QLabel(QStringLiteral("What's the main reason for your score? (optional)"), reasonBlock_);
     prompt->setFont(ui::footnoteFont());
     reason_ = new QLineEdit(reasonBlock_);
     reason_->setObjectName(QStringLiteral("nps-reason"));
+    ui::describe(reason_, prompt->text(), QStringLiteral("Optional; sent with your score"));
     submit_ = ui::prominentButton(QStringLiteral("Submit feedback"), QStringLiteral("nps-submit"), reasonBlock_);
+    submit_->setAccessibleDescription(QStringLiteral("Sends your score"));
     connect(submit_, &QPushButton::clicked, this, &NPSFeedbackCard::submit);
     reasonLayout->addWidget(prompt);
     reasonLayout->addWidget(reason_);
@@ -149,11 +160,21 @@ void NPSFeedbackCard::render()
 {
     for (int n = 0; n < scoreButtons_.size(); ++n) {
         const bool selected = n == score_;
-        scoreButtons_[n]->setStyleSheet(
-            selected ? QStringLiteral("QPushButton { background: #2f6fde; color: white; font-weight: 600; "
-                                      "border: none; border-radius: 6px; padding: 6px; }")
-                     : QStringLiteral("QPushButton { background: #ececec; border: none; border-radius: 6px; "
-                                      "padding: 6px; }"));
+        // The chosen score in white on the accent colour, the others on a faint fill.
+        ui::styleFromPalette(scoreButtons_[n], [selected](const QPalette& p) {
+            const QColor accent = ui::accentColor(p);
+            const QString fill = ui::css(selected ? accent : ui::faintFillColor(p));
+            const QString text = ui::css(selected ? p.color(QPalette::HighlightedText) : p.color(QPalette::WindowText));
+            return QStringLiteral("QPushButton { background: %1; color: %2; font-weight: %3; border: 2px solid "
+                                  "transparent; border-radius: 7px; padding: 4px; }"
+                                  "QPushButton:hover { border-color: %4; }"
+                                  "QPushButton:focus { border-color: %5; }"
+                                  "QPushButton:disabled { color: %6; }")
+                .arg(fill, text, selected ? QStringLiteral("600") : QStringLiteral("400"),
+                     ui::css(ui::separatorColor(p)), ui::css(accent), ui::css(ui::secondaryTextColor(p)));
+        });
+        scoreButtons_[n]->setAccessibleDescription(
+            selected ? QStringLiteral("Your score") : QStringLiteral("From 0, not at all likely, to 10, extremely likely"));
         scoreButtons_[n]->setEnabled(phase_ != Phase::submitting && phase_ != Phase::thanks);
     }
     // While submitting neither the reason nor the thanks is shown.

@@ -4,6 +4,7 @@
 #include "ui/UiStyle.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -20,9 +21,9 @@ NavigationStackView::NavigationStackView(AppNavigation& navigation, QWidget* roo
 
     backBar_ = new QWidget(this);
     auto* barLayout = new QHBoxLayout(backBar_);
-    barLayout->setContentsMargins(12, 8, 12, 0);
-    back_ = ui::plainButton(QStringLiteral("‹ Back"), QStringLiteral("navigation-back"), backBar_);
-    back_->setFlat(true);
+    barLayout->setContentsMargins(ui::spacing::regular, ui::spacing::tight, ui::spacing::regular, 0);
+    back_ = ui::borderlessButton(QStringLiteral("‹ Back"), QStringLiteral("navigation-back"), backBar_);
+    ui::describe(back_, QStringLiteral("Back"), QStringLiteral("Goes back to the previous screen"));
     barLayout->addWidget(back_);
     barLayout->addStretch();
     layout->addWidget(backBar_);
@@ -37,6 +38,15 @@ NavigationStackView::NavigationStackView(AppNavigation& navigation, QWidget* roo
 }
 
 QWidget* NavigationStackView::currentScreen() const { return stack_->currentWidget(); }
+
+void NavigationStackView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && backBar_->isVisible()) {
+        back_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void NavigationStackView::showEvent(QShowEvent* event)
 {

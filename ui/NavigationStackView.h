@@ -16,7 +16,8 @@ class AppNavigation;
 
 // Shows the root screen and, above it, one screen per entry of the
 // navigation path. Screens still on the path keep their state; screens
-// popped off it are destroyed. A back button appears above pushed screens.
+// popped off it are destroyed. A back button appears above pushed screens;
+// Escape that no control used presses it.
 class NavigationStackView : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +33,7 @@ signals:
     void firstShown();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

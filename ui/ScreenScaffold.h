@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
+class QAbstractButton;
 class QLabel;
 class QVBoxLayout;
 
@@ -11,6 +14,10 @@ namespace varnel {
 // The shared frame of a screen: a large semibold title, one explainer
 // paragraph, the screen's own content, and an optional footnote link to an
 // article on the guide site. 32 points of margin on every side.
+//
+// From the keyboard: Tab moves through the controls top to bottom as the
+// layout shows them, Return presses the screen's main button, and a screen
+// that appears puts the focus on its first field or else its main button.
 class ScreenScaffold : public QWidget {
     Q_OBJECT
 public:
@@ -32,10 +39,24 @@ public:
     void setExplainer(const QString& explainer);
     void setArticleURL(const QUrl& url);
 
+    // Return (or Enter) that no control used presses the first of `buttons`
+    // that is visible and enabled.
+    void setPrimaryButtons(const QList<QAbstractButton*>& buttons);
+    // The controls in the order Tab visits them (hidden ones included).
+    QList<QWidget*> controlsInLayoutOrder() const;
+    // Focuses the first field (text field or check box), else the main
+    // button, else the first control; as when the screen appears.
+    void focusFirstControl();
+
     // "Read the article on Kestrane Guide"
     static QString articleLinkText();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    QList<QPointer<QAbstractButton>> primaryButtons_;
     QLabel* title_ = nullptr;
     QLabel* explainer_ = nullptr;
     QLabel* articleLink_ = nullptr;

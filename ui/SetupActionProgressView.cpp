@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -101,12 +102,12 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
 {
     setObjectName(QStringLiteral("setup-action-progress"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
-    layout->setSpacing(12);
+    layout->setContentsMargins(ui::spacing::margin, ui::spacing::margin, ui::spacing::margin, ui::spacing::margin);
+    layout->setSpacing(ui::spacing::regular);
 
     auto* heading = new QLabel(title, this);
     heading->setObjectName(QStringLiteral("setup-action-title"));
-    heading->setFont(ui::titleFont(22));
+    heading->setFont(ui::titleFont(ui::textSize::title));
     heading->setWordWrap(true);
     layout->addWidget(heading);
 
@@ -119,6 +120,7 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);  // Menlo or SF Mono on a Mac
     mono.setPointSize(11);
     transcript_->setFont(mono);
+    ui::describe(transcript_, QStringLiteral("Output"), QStringLiteral("What the install prints as it runs"));
     layout->addWidget(transcript_, 1);
 
     stallNotice_ = new QLabel(
@@ -128,7 +130,11 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
     stallNotice_->setObjectName(QStringLiteral("setup-action-stall"));
     stallNotice_->setWordWrap(true);
     stallNotice_->setFont(ui::calloutFont());
-    stallNotice_->setStyleSheet(QStringLiteral("background: #fff6dc; border-radius: 6px; padding: 8px;"));
+    ui::styleFromPalette(stallNotice_, [](const QPalette& p) {
+        return QStringLiteral("QLabel { background: %1; border: 1px solid %2; border-radius: 8px; padding: %3px; }")
+            .arg(ui::css(ui::faintFillColor(p)), ui::css(ui::separatorColor(p)))
+            .arg(ui::spacing::tight);
+    });
     stallNotice_->hide();
     layout->addWidget(stallNotice_);
 
@@ -136,6 +142,7 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
     progress_->setObjectName(QStringLiteral("setup-action-progress-bar"));
     progress_->setTextVisible(false);
     progress_->setRange(0, 0);
+    ui::describe(progress_, QStringLiteral("Progress"), title);
     layout->addWidget(progress_);
 
     auto* statusRow = new QHBoxLayout;
@@ -146,16 +153,21 @@ SetupActionProgressView::SetupActionProgressView(QString title, std::vector<Setu
     elapsed_ = new QLabel(elapsedText(0), this);
     elapsed_->setObjectName(QStringLiteral("setup-action-elapsed"));
     elapsed_->setFont(ui::footnoteFont());
+    ui::setSecondary(elapsed_);
     statusRow->addWidget(status_, 1);
     statusRow->addStretch();
     statusRow->addWidget(elapsed_);
     layout->addLayout(statusRow);
 
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(ui::spacing::tight);
     auto* copy = ui::plainButton(QStringLiteral("Copy output"), QStringLiteral("setup-action-copy"), this);
     cancel_ = ui::plainButton(QStringLiteral("Cancel"), QStringLiteral("setup-action-cancel"), this);
     continue_ = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("setup-action-continue"), this);
     continue_->hide();
+    copy->setAccessibleDescription(QStringLiteral("Copies everything the install printed"));
+    cancel_->setAccessibleDescription(QStringLiteral("Stops the install"));
+    continue_->setAccessibleDescription(QStringLiteral("Goes back to the setup step"));
     buttons->addWidget(copy);
     buttons->addStretch();
     buttons->addWidget(cancel_);
@@ -195,6 +207,20 @@ void SetupActionProgressView::setQuitConfirmationForTesting(std::function<bool()
     quitConfirmationForTesting = std::move(answer);
 }
 
+void SetupActionProgressView::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && continue_->isVisible()) {
+        continue_->click();
+        return;
+    }
+    if (key == Qt::Key_Escape && isRunning()) {
+        cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void SetupActionProgressView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -202,8 +228,11 @@ void SetupActionProgressView::showEvent(QShowEvent* event)
         watchedWindow_ = window();
         watchedWindow_->installEventFilter(this);
     }
-    if (!started_)
+    if (!started_) {
+        // The keyboard starts in the output, where Escape reaches this screen's Cancel.
+        transcript_->setFocus(Qt::OtherFocusReason);
         start();
+    }
 }
 
 void SetupActionProgressView::start()

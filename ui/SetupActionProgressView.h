@@ -70,6 +70,8 @@ public:
     static void setQuitConfirmationForTesting(std::function<bool()> answer);
 
 protected:
+    // Return presses Continue once the batch is over; Escape cancels a running one.
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

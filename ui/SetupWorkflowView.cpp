@@ -42,7 +42,7 @@ QLabel* caption(const QString& text, QWidget* parent, const QString& id = {})
     label->setObjectName(id);
     label->setWordWrap(true);
     label->setFont(ui::calloutFont());
-    label->setStyleSheet(QStringLiteral("color: #5a5a5a;"));
+    ui::setSecondary(label);
     return label;
 }
 
@@ -54,26 +54,19 @@ ScreenScaffold* frame(const QString& windowTitle, const QString& headline, const
     options.title = headline;
     options.explainer = body;
     options.articleURL = article;
-    options.titlePointSize = 22;
+    options.titlePointSize = ui::textSize::title;
     auto* scaffold = new ScreenScaffold(options, nullptr, parent);
     if (!windowTitle.isEmpty()) {
         auto* label = new QLabel(windowTitle.toUpper(), scaffold);
         label->setObjectName(QStringLiteral("step-window-title"));
-        label->setFont(ui::footnoteFont());
-        label->setStyleSheet(QStringLiteral("color: #7a7a7a; letter-spacing: 1px;"));
+        QFont font = ui::footnoteFont();
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+        label->setFont(font);
+        ui::setSecondary(label);
         auto* layout = static_cast<QVBoxLayout*>(scaffold->layout());
         layout->insertWidget(0, label);
     }
     return scaffold;
-}
-
-QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QWidget* b : buttons)
-        row->addWidget(b);
-    return row;
 }
 
 }  // namespace
@@ -92,8 +85,12 @@ SetupWorkflowView::SetupWorkflowView(AppEnvironment& environment, SetupFlowModel
     connect(model_, &SetupFlowModel::pendingInstallChanged, this, &SetupWorkflowView::presentPendingInstall);
     // While the Mac is probed again after an install, the stage waits.
     connect(model_, &SetupFlowModel::busyChanged, this, [this] {
-        if (content_ && model_->step().kind == Step::Kind::stage)
+        if (content_ && model_->step().kind == Step::Kind::stage) {
             content_->setEnabled(!model_->isBusy());
+            // The keyboard comes back with the controls.
+            if (auto* scaffold = qobject_cast<ScreenScaffold*>(content_); scaffold && !model_->isBusy())
+                scaffold->focusFirstControl();
+        }
     });
     render();
 }
@@ -183,6 +180,8 @@ QWidget* SetupWorkflowView::buildLoading(const QString& title)
     bar->setRange(0, 0);  // indeterminate
     bar->setMaximumWidth(280);
     bar->setTextVisible(false);
+    ui::describe(bar, title.isEmpty() ? QStringLiteral("Checking your Mac") : title,
+                 QStringLiteral("Busy; the next step appears when this finishes"));
     auto* row = new QHBoxLayout;
     row->addStretch();
     row->addWidget(bar);
@@ -213,7 +212,7 @@ QWidget* SetupWorkflowView::buildSummary()
     list->setObjectName(QStringLiteral("diagnosis-lines"));
     auto* lines = new QVBoxLayout(list);
     lines->setContentsMargins(0, 0, 0, 0);
-    lines->setSpacing(6);
+    lines->setSpacing(ui::spacing::tight);
     for (const DiagnosisSummaryLine& summary : diagnosisSummaryLines(*model_->workflow(), config.spinePolicy, copy)) {
         auto* line = new QLabel((summary.ready ? QStringLiteral("✓  ") : QStringLiteral("•  ")) + summary.text, list);
         line->setObjectName(QStringLiteral("summary-") + summary.domainID);
@@ -225,9 +224,11 @@ QWidget* SetupWorkflowView::buildSummary()
         content->addWidget(caption(copy->diagnosisFooter(), scaffold, QStringLiteral("diagnosis-footer")));
     content->addStretch();
 
-    auto* cont = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("diagnosis-continue"), scaffold, true);
+    auto* cont = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("diagnosis-continue"), scaffold);
+    cont->setAccessibleDescription(QStringLiteral("Goes on to set up what is missing, one step at a time"));
+    scaffold->setPrimaryButtons({cont});
     connect(cont, &QPushButton::clicked, model_, &SetupFlowModel::continueFromSummary);
-    content->addLayout(buttonRow({cont}));
+    content->addLayout(ui::buttonRow({cont}));
     return scaffold;
 }
 
@@ -242,6 +243,9 @@ QWidget* SetupWorkflowView::buildReadinessWarning(const SetupFlowModel::Readines
     scaffold->setObjectName(QStringLiteral("readiness-warning"));
     auto* stop = ui::plainButton(copy.stopLabel, QStringLiteral("readiness-stop"), scaffold);
     auto* cont = ui::prominentButton(copy.continueLabel, QStringLiteral("readiness-continue"), scaffold);
+    stop->setAccessibleDescription(QStringLiteral("Stops here and goes back to the start"));
+    cont->setAccessibleDescription(QStringLiteral("Goes on with the setup despite the warning"));
+    scaffold->setPrimaryButtons({cont});
     connect(cont, &QPushButton::clicked, this, [this, network, verdict] {
         track(network ? events::networkWarningAction(QStringLiteral("continue"), verdict)
                       : events::diskWarningAction(QStringLiteral("continue"), verdict));
@@ -253,7 +257,7 @@ QWidget* SetupWorkflowView::buildReadinessWarning(const SetupFlowModel::Readines
         environment_.navigation().popToRoot();
     });
     scaffold->contentLayout()->addStretch();
-    scaffold->contentLayout()->addLayout(buttonRow({stop, cont}));
+    scaffold->contentLayout()->addLayout(ui::buttonRow({stop, cont}));
     return scaffold;
 }
 
@@ -294,19 +298,31 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
                                    scaffold, QStringLiteral("homebrew-gate")));
         auto* first = ui::prominentButton(QStringLiteral("Install Homebrew first"),
                                           QStringLiteral("install-homebrew-first"), scaffold);
+        first->setAccessibleDescription(QStringLiteral("Goes to the Homebrew step"));
+        scaffold->setPrimaryButtons({first});
         connect(first, &QPushButton::clicked, this,
                 [this] { model_->setStep(Step::stage(QStringLiteral("homebrew"))); });
-        content->addLayout(buttonRow({first}));
+        // In line with the other steps' actions, under the text.
+        auto* line = new QHBoxLayout;
+        line->addWidget(first);
+        line->addStretch();
+        content->addLayout(line);
     } else if (const auto special = policy.specialStages.find(domainID); special != policy.specialStages.end()) {
-        content->addWidget(new SpecialStageLayout(environment_, *model_, selections_, config, domainID,
-                                                  special->second, scaffold));
+        auto* layout = new SpecialStageLayout(environment_, *model_, selections_, config, domainID, special->second,
+                                              scaffold);
+        scaffold->setPrimaryButtons({layout->primaryButton()});
+        content->addWidget(layout);
     } else if (s) {
+        QList<QAbstractButton*> primaries;
         for (const SetupAction& action : s->stage->actions()) {
             auto* button = ui::prominentButton(action.displayLabel, QStringLiteral("stage-action-") + action.id, scaffold);
             auto override = policy.remediationCaptions.find(action.id);
             const QString explanation = override != policy.remediationCaptions.end() ? override->second : action.caption;
+            button->setAccessibleDescription(explanation.isEmpty() ? action.displayLabel : explanation);
+            if (primaries.isEmpty())
+                primaries << button;
             auto* row = new QVBoxLayout;
-            row->setSpacing(4);
+            row->setSpacing(ui::spacing::hairline);
             auto* buttonLine = new QHBoxLayout;
             buttonLine->addWidget(button);
             buttonLine->addStretch();
@@ -316,11 +332,13 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
             content->addLayout(row);
             connect(button, &QPushButton::clicked, this, [this, domainID, action] { queueAction(domainID, action); });
         }
+        scaffold->setPrimaryButtons(primaries);
     }
     content->addStretch();
     auto* skip = ui::plainButton(QStringLiteral("Skip"), QStringLiteral("stage-skip"), scaffold);
+    skip->setAccessibleDescription(QStringLiteral("Leaves this step as it is and goes to the next one"));
     connect(skip, &QPushButton::clicked, this, [this, domainID] { model_->advance(domainID); });
-    content->addLayout(buttonRow({skip}));
+    content->addLayout(ui::buttonRow({skip}));
     return scaffold;
 }
 
@@ -377,10 +395,12 @@ QWidget* SetupWorkflowView::buildInterstitial()
                            product_->urls.article(interstitial->articlePath), nullptr);
     if (interstitial->disclosure)
         scaffold->contentLayout()->addWidget(caption(*interstitial->disclosure, scaffold));
-    auto* cont = ui::prominentButton(interstitial->buttonLabel, QStringLiteral("paid-plan-continue"), scaffold, true);
+    auto* cont = ui::prominentButton(interstitial->buttonLabel, QStringLiteral("paid-plan-continue"), scaffold);
+    cont->setAccessibleDescription(QStringLiteral("Goes on to check the setup"));
+    scaffold->setPrimaryButtons({cont});
     connect(cont, &QPushButton::clicked, this, [this] { model_->setStep(Step::of(Step::Kind::verifying)); });
     scaffold->contentLayout()->addStretch();
-    scaffold->contentLayout()->addLayout(buttonRow({cont}));
+    scaffold->contentLayout()->addLayout(ui::buttonRow({cont}));
     return scaffold;
 }
 
@@ -391,11 +411,14 @@ QWidget* SetupWorkflowView::buildKeepGoingGate()
                            text(*model_, &SpineCopyProviding::keepGoingBody), QUrl(), nullptr);
     scaffold->setObjectName(QStringLiteral("keep-going-gate"));
     auto* finish = ui::plainButton(QStringLiteral("Finish here"), QStringLiteral("finish-here"), scaffold);
-    auto* keep = ui::prominentButton(QStringLiteral("Keep going"), QStringLiteral("keep-going"), scaffold, true);
+    auto* keep = ui::prominentButton(QStringLiteral("Keep going"), QStringLiteral("keep-going"), scaffold);
+    finish->setAccessibleDescription(QStringLiteral("Ends the setup and shows what is ready"));
+    keep->setAccessibleDescription(QStringLiteral("Goes on to the optional steps"));
+    scaffold->setPrimaryButtons({keep});
     connect(keep, &QPushButton::clicked, model_, &SetupFlowModel::keepGoing);
     connect(finish, &QPushButton::clicked, this, [this] { model_->setStep(Step::of(Step::Kind::outcome)); });
     scaffold->contentLayout()->addStretch();
-    scaffold->contentLayout()->addLayout(buttonRow({finish, keep}));
+    scaffold->contentLayout()->addLayout(ui::buttonRow({finish, keep}));
     return scaffold;
 }
 
@@ -416,7 +439,7 @@ void SetupWorkflowView::fillChecklist(QWidget* checklist)
             line->setFont(ui::bodyFont());
             layout->addWidget(line);
         }
-        layout->addSpacing(6);
+        layout->addSpacing(ui::spacing::tight);
     }
     layout->addStretch();
 }
@@ -440,11 +463,12 @@ QWidget* SetupWorkflowView::buildOutcome()
     auto* scroll = new QScrollArea(scaffold);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // nothing in the checklist takes input
     auto* checklist = new QWidget;
     checklist->setObjectName(QStringLiteral("outcome-checklist"));
     auto* checklistLayout = new QVBoxLayout(checklist);
     checklistLayout->setContentsMargins(0, 0, 0, 0);
-    checklistLayout->setSpacing(4);
+    checklistLayout->setSpacing(ui::spacing::hairline);
     fillChecklist(checklist);
     connect(model_, &SetupFlowModel::outcomeAuditChanged, checklist, [this, checklist] { fillChecklist(checklist); });
     scroll->setWidget(checklist);
@@ -455,12 +479,14 @@ QWidget* SetupWorkflowView::buildOutcome()
                                scaffold, QStringLiteral("outcome-agent-suggestion")));
 
     auto* apps = new QHBoxLayout;
+    apps->setSpacing(ui::spacing::tight);
     if (config.spinePolicy.outcomeOpenableApps) {
         for (const auto& app : config.spinePolicy.outcomeOpenableApps(model_->profile(), model_->probes())) {
             QString name = app.appName;
             name.chop(name.endsWith(QStringLiteral(".app")) ? 4 : 0);
             auto* button = ui::plainButton(
                 app.label, QStringLiteral("open-app-") + name.toLower().replace(u' ', u'-'), scaffold);
+            button->setAccessibleDescription(QStringLiteral("Opens %1").arg(name));
             connect(button, &QPushButton::clicked, this, [this, app] {
                 const QString path = QStringLiteral("/Applications/") + app.appName;
                 ui::openURL(QUrl::fromLocalFile(path));
@@ -471,6 +497,7 @@ QWidget* SetupWorkflowView::buildOutcome()
     }
     auto* examples = ui::plainButton(QStringLiteral("Show Example Projects"), QStringLiteral("show-example-projects"),
                                      scaffold);
+    examples->setAccessibleDescription(QStringLiteral("Opens the example project folders in Documents"));
     connect(examples, &QPushButton::clicked, this, [this] {
         const QString documents = environment_.services().fs->homeDirectory() + QStringLiteral("/Documents/");
         for (const char* folder : {"AI-Simple-Project", "AI-Coding-Project"}) {
@@ -492,6 +519,9 @@ QWidget* SetupWorkflowView::buildOutcome()
     content->addWidget(question);
     auto* notQuite = ui::plainButton(QStringLiteral("Not quite"), QStringLiteral("outcome-blocked"), scaffold);
     auto* yes = ui::prominentButton(QStringLiteral("Yes, all set"), QStringLiteral("outcome-resolved"), scaffold);
+    notQuite->setAccessibleDescription(QStringLiteral("Says something still doesn't work"));
+    yes->setAccessibleDescription(QStringLiteral("Says everything works"));
+    scaffold->setPrimaryButtons({yes});
     // Once answered (the score was already given, so the screen stays), the
     // buttons rest and the screen says the answer was taken.
     auto* taken = caption(QStringLiteral("Thanks — your answer was recorded."), scaffold,
@@ -509,7 +539,7 @@ QWidget* SetupWorkflowView::buildOutcome()
     };
     connect(yes, &QPushButton::clicked, this, [answer] { answer(QStringLiteral("resolved")); });
     connect(notQuite, &QPushButton::clicked, this, [answer] { answer(QStringLiteral("not_resolved")); });
-    content->addLayout(buttonRow({notQuite, yes}));
+    content->addLayout(ui::buttonRow({notQuite, yes}));
     content->addWidget(taken);
     showAnswered();
     return scaffold;
@@ -532,12 +562,15 @@ QWidget* SetupWorkflowView::buildNps()
     connect(card, &NPSFeedbackCard::scoreSubmitted, this, [this] { model_->setNpsResolved(true); });
     scaffold->contentLayout()->addWidget(card);
     scaffold->contentLayout()->addStretch();
-    auto* done = ui::prominentButton(QStringLiteral("Done"), QStringLiteral("nps-done"), scaffold, true);
+    auto* done = ui::prominentButton(QStringLiteral("Done"), QStringLiteral("nps-done"), scaffold);
+    done->setAccessibleDescription(QStringLiteral("Goes back to the start"));
+    // Return sends a chosen score first; otherwise it leaves.
+    scaffold->setPrimaryButtons({card->findChild<QPushButton*>(QStringLiteral("nps-submit")), done});
     connect(done, &QPushButton::clicked, this, [this] {
         leaveScoreScreen();
         environment_.navigation().popToRoot();
     });
-    scaffold->contentLayout()->addLayout(buttonRow({done}));
+    scaffold->contentLayout()->addLayout(ui::buttonRow({done}));
     return scaffold;
 }
 

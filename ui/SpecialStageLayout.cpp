@@ -32,7 +32,7 @@ QLabel* note(const QString& text, QWidget* parent, const QString& id = {})
     label->setObjectName(id);
     label->setWordWrap(true);
     label->setFont(ui::calloutFont());
-    label->setStyleSheet(QStringLiteral("color: #5a5a5a;"));
+    ui::setSecondary(label);
     return label;
 }
 
@@ -94,14 +94,18 @@ SpecialStageLayout::SpecialStageLayout(AppEnvironment& environment, SetupFlowMod
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
+    layout->setSpacing(ui::spacing::regular);
     buttons_ = new QHBoxLayout;
+    buttons_->setSpacing(ui::spacing::tight);
     buttons_->addStretch();
     (this->*traits_.build)(layout);
 
     const QString label = *traits_.primaryLabel ? s(traits_.primaryLabel) : kind.title;
     const QString id = *traits_.primaryID ? s(traits_.primaryID) : kind.accessibilityID;
     primary_ = ui::prominentButton(label, id, this);
+    primary_->setAccessibleDescription(kind.kind == Kind::Kind::gitActions
+                                           ? s("Installs what Git and GitHub still need and signs you in")
+                                           : s("Installs what is ticked above"));
     connect(primary_, &QPushButton::clicked, this, &SpecialStageLayout::primaryPressed);
     buttons_->addWidget(primary_);
     layout->addLayout(buttons_);
@@ -143,17 +147,18 @@ SpecialStageLayout::Choice SpecialStageLayout::addChoice(QVBoxLayout* layout, co
     box->setFont(ui::bodyFont());
     box->setChecked(ticked && !present);
     box->setEnabled(!present);
+    ui::describe(box, label, notes.isEmpty() ? s("Tick to include it") : notes.join(QStringLiteral(". ")));
     connect(box, &QCheckBox::toggled, this, [this, onToggle = std::move(onToggle)](bool on) {
         onToggle(on);
         refresh();
     });
     // The box and its lines stay together; choices are set apart.
     auto* group = new QVBoxLayout;
-    group->setSpacing(2);
+    group->setSpacing(ui::spacing::hairline);
     group->addWidget(box);
     for (const QString& line : notes) {
         QLabel* label = note(line, this);
-        label->setContentsMargins(24, 0, 0, 0);
+        label->setContentsMargins(ui::checkboxTextIndent(box), 0, 0, 0);
         group->addWidget(label);
     }
     layout->addLayout(group);
@@ -229,11 +234,13 @@ void SpecialStageLayout::buildLanguages(QVBoxLayout* layout)
             refresh();
         });
         auto* group = new QVBoxLayout;
-        group->setSpacing(2);
+        group->setSpacing(ui::spacing::hairline);
         group->addWidget(box);
-        if (const std::optional<QString> caption = detector.detect(language).caption()) {
+        const std::optional<QString> caption = detector.detect(language).caption();
+        ui::describe(box, language.displayName(), caption.value_or(s("Tick to install it")));
+        if (caption) {
             QLabel* label = note(*caption, this, QStringLiteral("lang-note-") + language.rawValue());
-            label->setContentsMargins(24, 0, 0, 0);
+            label->setContentsMargins(ui::checkboxTextIndent(box), 0, 0, 0);
             group->addWidget(label);
         }
         layout->addLayout(group);
@@ -250,6 +257,7 @@ std::vector<SetupRemediation> SpecialStageLayout::tickedLanguages() const
 void SpecialStageLayout::buildProject(QVBoxLayout*)
 {
     auto* choose = ui::plainButton(s("Choose my folder…"), QStringLiteral("choose-project-folder"), this);
+    choose->setAccessibleDescription(s("Sets up the project in a folder you choose"));
     connect(choose, &QPushButton::clicked, this, [this] {
         const QString prompt =
             config_.spineCopy ? config_.spineCopy->projectFolderPrompt() : s("Choose a folder to work in");
@@ -327,18 +335,21 @@ void SpecialStageLayout::buildMCP(QVBoxLayout* layout)
             continue;
 
         auto* keyRow = new QHBoxLayout;
-        keyRow->setContentsMargins(24, 2, 0, 0);
-        keyRow->setSpacing(6);
+        keyRow->setContentsMargins(ui::checkboxTextIndent(choice.box), 0, 0, 0);
+        keyRow->setSpacing(ui::spacing::tight);
         auto* key = new QLineEdit(this);
         key->setObjectName(QStringLiteral("mcp-key-") + slug);
         key->setPlaceholderText(s("API key (optional — unlocks full features)"));
         key->setEchoMode(QLineEdit::Password);
         key->setText(selections_.mcpAPIKeys[slug]);
+        ui::describe(key, s("API key for ") + server.displayName, key->placeholderText());
         auto* show = ui::plainButton(s("Show"), QStringLiteral("mcp-key-show-") + slug, this);
+        ui::describe(show, s("Show key"), s("Shows or hides the key as you type it"));
         connect(show, &QPushButton::clicked, this, [key, show] {
             const bool hidden = key->echoMode() == QLineEdit::Password;
             key->setEchoMode(hidden ? QLineEdit::Normal : QLineEdit::Password);
             show->setText(hidden ? s("Hide") : s("Show"));
+            show->setAccessibleName(hidden ? s("Hide key") : s("Show key"));
         });
         // Typing a key means wanting the server.
         connect(key, &QLineEdit::textChanged, this, [this, slug, box = choice.box](const QString& text) {
@@ -372,10 +383,12 @@ std::vector<SetupRemediation> SpecialStageLayout::tickedMCP() const
 
 void SpecialStageLayout::buildGit(QVBoxLayout* layout)
 {
-    const auto field = [this, layout](const QString& id, const QString& placeholder, QString& value) {
+    const auto field = [this, layout](const QString& id, const QString& name, const QString& placeholder,
+                                      QString& value) {
         auto* edit = new QLineEdit(value, this);
         edit->setObjectName(id);
         edit->setPlaceholderText(placeholder);
+        ui::describe(edit, name, s("Git records it with every commit you make"));
         edit->setMaximumWidth(360);
         edit->setFont(ui::bodyFont());
         connect(edit, &QLineEdit::textChanged, this, [this, &value](const QString& text) {
@@ -385,10 +398,10 @@ void SpecialStageLayout::buildGit(QVBoxLayout* layout)
         });
         layout->addWidget(edit);
     };
-    field(QStringLiteral("git-name"), s("Your name"), selections_.gitName);
-    field(QStringLiteral("git-email"), s("you@example.com"), selections_.gitEmail);
+    field(QStringLiteral("git-name"), s("Your name"), s("Your name"), selections_.gitName);
+    field(QStringLiteral("git-email"), s("Your email"), s("you@example.com"), selections_.gitEmail);
     gitError_ = note(QString(), this, QStringLiteral("git-error"));
-    gitError_->setStyleSheet(QStringLiteral("color: #c0392b;"));
+    ui::setError(gitError_);
     gitError_->hide();
     layout->addWidget(gitError_);
     if (model_.probes() && model_.probes()->gitIdentitySet)

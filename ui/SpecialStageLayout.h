@@ -34,6 +34,9 @@ public:
                        const ProductConfig& config, const QString& domainID, const Kind& kind,
                        QWidget* parent = nullptr);
 
+    // The button that queues the install (Return presses it).
+    QPushButton* primaryButton() const { return primary_; }
+
 private:
     struct Traits;
     static const Traits& traitsFor(Kind::Kind kind);

@@ -26,11 +26,13 @@ WelcomeView::WelcomeView(AppNavigation& navigation, QWidget* parent) : QWidget(p
     auto* button = ui::prominentButton(product->copy.primaryCTA, QStringLiteral("welcome-diagnose-button"), scaffold,
                                        true);
     button->setMinimumWidth(260);
+    button->setAccessibleDescription(QStringLiteral("Checks what this Mac already has and what is missing"));
+    scaffold->setPrimaryButtons({button});
     auto* row = new QHBoxLayout;
     row->addStretch();
     row->addWidget(button);
     row->addStretch();
-    scaffold->contentLayout()->addSpacing(24);
+    scaffold->contentLayout()->addSpacing(ui::spacing::section);
     scaffold->contentLayout()->addLayout(row);
     scaffold->contentLayout()->addStretch();
 

@@ -1,3 +1,5 @@
+#include "support/TestSupport.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 
@@ -13,6 +15,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("VARNEL_TELEMETRY_DISABLED"))
         qputenv("VARNEL_TELEMETRY_DISABLED", "1");
     QApplication app(argc, argv);
+    // Screens look as on a Mac in light mode; screenshots add dark mode.
+    QApplication::setPalette(varnel::testing::macPalette(false));
     // Application Support, caches and settings resolve to test folders
     // (~/.qttest/…), never the user's own.
     QStandardPaths::setTestModeEnabled(true);

@@ -151,7 +151,7 @@ TEST_F(ProgressScreenTest, ActionsThatNeedAFailedMiseAreSkippedAndTheFirstFailur
     EXPECT_EQ(stops->exitCode(), 5);
 }
 
-TEST_F(ProgressScreenTest, SuccessSendsTheProductEventsAndContinueReportsSuccess)
+TEST_F(ProgressScreenTest, SuccessSendsTheProductEventsAndReturnContinuesWithSuccess)
 {
     const QString directory = QStringLiteral("/Users/ada/.local/bin");
     scripts[QStringLiteral("path-repair:") + directory] = {{Event::output(QStringLiteral("Added it."))}, 0};
@@ -161,11 +161,11 @@ TEST_F(ProgressScreenTest, SuccessSendsTheProductEventsAndContinueReportsSuccess
     EXPECT_EQ(tracked[2], events::claudePathRepaired(directory, QStringLiteral("ada")));
     EXPECT_EQ(tracked.back(), events::claudeDesktopInstalled());
     saveScreenshot(view.get(), QStringLiteral("progress-after-success"));
-    click(view.get(), QStringLiteral("setup-action-continue"));
+    pressKey(view.get(), Qt::Key_Return);  // Continue
     EXPECT_EQ(outcomes, std::vector{ProgressOutcome::success});
 }
 
-TEST_F(ProgressScreenTest, CancelStopsTheRunningActionAndStartsNoOther)
+TEST_F(ProgressScreenTest, EscapeCancelsTheRunningActionAndStartsNoOther)
 {
     scripts[QStringLiteral("clt")] = {{Event::output(QStringLiteral("Downloading: 45.00%"))}, 0, true};
     const auto view = show({SetupRemediation::installCommandLineTools(), SetupRemediation::installHomebrew()}, true);
@@ -175,7 +175,7 @@ TEST_F(ProgressScreenTest, CancelStopsTheRunningActionAndStartsNoOther)
     EXPECT_TRUE(findByID<QLabel>(view.get(), QStringLiteral("setup-action-status"))->isVisible());
     saveScreenshot(view.get(), QStringLiteral("progress-running"));
 
-    click(view.get(), QStringLiteral("setup-action-cancel"));
+    pressKey(view.get(), Qt::Key_Escape);  // Cancel
     EXPECT_EQ(outcomes, std::vector{ProgressOutcome::canceled});  // at once, not when the program has gone
     ASSERT_TRUE(waitUntil([&] {
         std::lock_guard guard(lock);

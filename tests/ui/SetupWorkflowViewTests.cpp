@@ -7,10 +7,14 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 #include "ui/AppEnvironment.h"
+#include "ui/ConsentView.h"
 #include "ui/NPSFeedbackCard.h"
+#include "ui/NavigationStackView.h"
 #include "ui/SetupWorkflowView.h"
 #include "ui/UiStyle.h"
+#include "ui/WelcomeView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -324,6 +328,62 @@ TEST_F(WorkflowScreenTest, anActionQueuesItsRemediationForTheProgressScreen)
     EXPECT_EQ(view.findChild<QPushButton*>(QStringLiteral("install-homebrew-first")), nullptr);
 }
 
+TEST_F(WorkflowScreenTest, returnPressesEachScreensMainButtonAndEscapeGoesBack)
+{
+    bool consented = false;
+    ConsentView consent(*environment, [&] { consented = true; });
+    consent.resize(720, 720);
+    consent.show();
+    saveScreenshot(&consent, QStringLiteral("consent"));
+    pressKey(&consent, Qt::Key_Return);
+    EXPECT_TRUE(consented);
+    consent.hide();
+
+    auto& navigation = environment->navigation();
+    navigation.popToRoot();
+    SetupWorkflowView* workflow = nullptr;
+    NavigationStackView stack(navigation, new WelcomeView(navigation), [&](const Screen&) {
+        return workflow = new SetupWorkflowView(*environment, dependencies(),
+                                                [this](QWidget*, const SetupFlowModel::PendingInstall& install,
+                                                       std::function<void(SetupFlowModel::InstallOutcome)> finish) {
+                                                    presented.push_back(install);
+                                                    finish(SetupFlowModel::InstallOutcome::canceled);
+                                                });
+    });
+    stack.resize(720, 720);
+    stack.show();
+    saveScreenshot(&stack, QStringLiteral("welcome"));
+    pressKey(&stack, Qt::Key_Return);
+    ASSERT_EQ(navigation.path(), QList{Screen::setupWorkflow()});
+    control(&stack, QStringLiteral("diagnosis-continue"));
+    pressKey(&stack, Qt::Key_Escape);
+    EXPECT_TRUE(navigation.path().isEmpty());
+
+    // Return again, then through the summary and both readiness warnings to the first stage's action.
+    pressKey(&stack, Qt::Key_Return);
+    control(&stack, QStringLiteral("diagnosis-continue"));
+    saveScreenshot(&stack, QStringLiteral("workflow-summary"));
+    for (const char* next : {"readiness-continue", "readiness-continue", "stage-action-clt"}) {
+        pressKey(&stack, Qt::Key_Return);
+        ASSERT_TRUE(control(&stack, QString::fromLatin1(next)));
+    }
+    pressKey(&stack, Qt::Key_Return);
+    EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("clt"), QStringLiteral("clt")}));
+
+    workflow->model().setStep(SetupFlowModel::Step::of(Kind::keepGoingGate));
+    control(&stack, QStringLiteral("keep-going"));
+    pressKey(&stack, Qt::Key_Return);
+    EXPECT_NE(workflow->model().step().kind, Kind::keepGoingGate);
+
+    workflow->model().setStep(SetupFlowModel::Step::of(Kind::outcome));
+    control(&stack, QStringLiteral("outcome-resolved"));
+    pressKey(&stack, Qt::Key_Return);
+    control<QWidget>(&stack, QStringLiteral("nps-card"));
+    EXPECT_TRUE(events.contains(QStringLiteral("outcome_reported")));
+    pressKey(&stack, Qt::Key_Return);  // no score chosen: Done
+    EXPECT_TRUE(navigation.path().isEmpty());
+}
+
 TEST_F(WorkflowScreenTest, choicesArePrefilledOnceAndWhatIsPresentCannotBeTicked)
 {
     profile.aiTooling.claudeCodeDesktop = true;
@@ -365,7 +425,7 @@ TEST_F(WorkflowScreenTest, choicesArePrefilledOnceAndWhatIsPresentCannotBeTicked
     EXPECT_TRUE(presented.back().continuesPastFailure);
 }
 
-TEST_F(WorkflowScreenTest, languagesQueueTheirRemediationsInInstallOrder)
+TEST_F(WorkflowScreenTest, languagesAreTickedAndInstalledFromTheKeyboardInInstallOrder)
 {
     fs->addFile(QStringLiteral("/usr/bin/python3"));
     fs->addExecutable(QStringLiteral("/opt/homebrew/bin/brew"));
@@ -373,9 +433,15 @@ TEST_F(WorkflowScreenTest, languagesQueueTheirRemediationsInInstallOrder)
     EXPECT_FALSE(control<QLabel>(view.get(), QStringLiteral("lang-note-python"))->text().isEmpty());
     EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("lang-note-rust")), nullptr);  // nothing found, nothing said
     EXPECT_FALSE(control(view.get(), QStringLiteral("install-languages"))->isEnabled());
-    tick(box(view.get(), QStringLiteral("lang-rust")));
-    tick(box(view.get(), QStringLiteral("lang-python")));
-    click(view.get(), QStringLiteral("install-languages"));
+
+    // The focus starts on the first language: Space ticks it, Tab goes down the list, Return installs.
+    pressKey(view.get(), Qt::Key_Space);
+    for (int i = 0; i < 4; ++i)
+        pressKey(view.get(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), box(view.get(), QStringLiteral("lang-rust")));
+    pressKey(view.get(), Qt::Key_Space);
+    EXPECT_TRUE(box(view.get(), QStringLiteral("lang-python"))->isChecked());
+    pressKey(view.get(), Qt::Key_Return);
     EXPECT_EQ(lastQueued(), (QStringList{QStringLiteral("languages"), SetupRemediation::installUv().id(),
                                          SetupRemediation::installMise().id(),
                                          SetupRemediation::installRustViaMise().id()}));

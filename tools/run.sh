@@ -8,6 +8,9 @@
 #   bash tools/run.sh --scenario NAME    another simulated Mac (tools/macsim/macsim --list)
 #   bash tools/run.sh --doctor           the diagnosis as text, even with a display
 #   bash tools/run.sh --host             this machine itself, no simulated Mac
+#   bash tools/run.sh --demo             no display needed: the whole journey on a fresh
+#                                        Mac, clicked through; screenshots of every screen
+#                                        in build/demo/index.html
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +21,8 @@ while (($#)); do
   --scenario) scenario=${2:?--scenario needs a name (tools/macsim/macsim --list)}; shift 2 ;;
   --doctor) mode=doctor; shift ;;
   --host) mode=host; shift ;;
-  -h | --help) sed -n '2,10s/^# \{0,1\}//p' "$0"; exit 0 ;;
+  --demo) mode=demo; shift ;;
+  -h | --help) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 0 ;;
   *) echo "run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -30,7 +34,7 @@ say() {
 bash tools/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/varnel-ccache}" CCACHE_BASEDIR="$PWD"
 cmake --preset release >/dev/null
-cmake --build --preset release --target varnel varnel-doctor
+cmake --build --preset release --target varnel varnel-doctor varnel-e2e-driver
 build=$PWD/build/release
 macsim=$PWD/tools/macsim/macsim
 
@@ -45,6 +49,8 @@ To see the window on a machine without a screen:
       Xvfb :99 -screen 0 1280x900x24 &  x11vnc -display :99 -forever -nopw &
       DISPLAY=:99 bash tools/run.sh
     then point a VNC viewer at this machine's port 5900;
+  - or watch the demo: \`bash tools/run.sh --demo\` clicks through every screen
+    of a fresh Mac and shows them in build/demo/index.html;
   - or look at the screenshots the tests take: \`bash tools/test.sh\` leaves
     them in build/dev/test-output/screenshots (e2e-<scenario>.png are the
     simulated Macs' diagnosis screens).
@@ -57,6 +63,15 @@ run_doctor() {
   "$@" || status=$?
   ((status <= 1)) || exit "$status"
 }
+
+if [[ $mode == demo ]]; then
+  say "The demo: a person walks through Varnel on a fresh Apple Silicon Mac ('$scenario'), in the simulated Mac, without a display."
+  status=0
+  VARNEL_BUILD_DIR=$build bash tools/demo.sh "$scenario" || status=$?
+  ((status == 77)) && say "The demo needs the simulated Mac, which cannot start here (see tools/macsim/README.md)."
+  [[ -f build/demo/index.html ]] && say "Open build/demo/index.html in a browser: every screen, in order, with captions."
+  exit "$status"
+fi
 
 if [[ $mode == host ]]; then
   say "Running Varnel on this machine itself (--host): it probes this machine, and changes it when you press its buttons."

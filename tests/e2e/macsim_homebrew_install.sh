@@ -54,14 +54,8 @@ expect_line '^install status 1$' "…and fails"
 sim --scenario developer -- bash -c "$APP_PRIVILEGE_SETUP sudo $install"
 expect_output "Don't run this as root!" "the install script refuses root"
 
-sim --scenario fresh-intel -- bash -c "$APP_PRIVILEGE_SETUP
-NONINTERACTIVE=1 $install >/dev/null 2>&1; echo \"install status \$?\"
-readlink -f /usr/local/bin/brew || ls /usr/local/bin/brew; /usr/local/bin/brew --repository"
-expect_output "install status 0" "the install script succeeds on an Intel Mac"
-expect_line '^/usr/local/Homebrew$' "…with the Intel layout (repository in /usr/local/Homebrew)"
-
-sim --scenario fresh-macos13 -- bash -c "$APP_PRIVILEGE_SETUP NONINTERACTIVE=1 $install"
-expect_output "==> We (and Apple) do not provide support for this old version." "macOS 13 gets Homebrew's old-version warning"
+# The Intel layout and macOS 13's old-version warning: the journeys
+# (journey_fresh_intel.sh, journey_fresh_macos13.sh) install through the app.
 
 sim --scenario fresh-apple-silicon --set homebrew_install=fail -- bash -c "$APP_PRIVILEGE_SETUP NONINTERACTIVE=1 $install"
 expect_output "Failed during: /usr/bin/git fetch --force origin" "homebrew_install=fail makes the download fail"

@@ -8,6 +8,10 @@
 //   varnel-e2e-driver [--screenshot FILE.png] [--expect LINE]… [--timeout SECONDS] [--continue]
 //                     [[--cancel-when REGEX] --install STAGE=ACTION]… [--progress-shots PREFIX]
 //                     [--stall-after SECONDS]
+//   varnel-e2e-driver --script FILE [--shots DIR]
+//
+// With --script it follows the journey the file describes from the first
+// screen on (the commands are in JourneyScript.h), saving the `shot`s in DIR.
 //
 // With --continue it then presses the summary's "Continue" and names the
 // screen that follows ("next: readiness-warning" with its texts, or
@@ -36,6 +40,7 @@
 // when anything else happened, 2 for a usage error.
 
 #include "app/CommandLineProduct.h"
+#include "tools/e2e-driver/JourneyScript.h"
 #include "engine/services/AppServices.h"
 #include "engine/services/Background.h"
 #include "engine/config/ProductConfig.h"
@@ -50,6 +55,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
@@ -208,6 +214,8 @@ struct Options {
     bool continuePastSummary = false;
     std::vector<Install> installs;
     QString progressShots;
+    QString script;
+    QString scriptShots;
 };
 
 // The progress screen being shown, if any.
@@ -353,14 +361,40 @@ std::optional<Options> parse(const QStringList& arguments)
             cancelWhen = QRegularExpression(arguments[++i]);
         else if (a == u"--progress-shots" && hasValue)
             options.progressShots = arguments[++i];
+        else if (a == u"--script" && hasValue)
+            options.script = arguments[++i];
+        else if (a == u"--shots" && hasValue)
+            options.scriptShots = arguments[++i];
         else if (a == u"--stall-after" && hasValue && arguments[i + 1].toInt() > 0)
             SetupActionProgressView::setStallThresholdForTesting(std::chrono::seconds(arguments[++i].toInt()));
         else
             return std::nullopt;
     }
+    if (!options.script.isEmpty())
+        return options.screenshot.isEmpty() && options.installs.empty() && !cancelWhen ? std::optional(options)
+                                                                                        : std::nullopt;
     if (options.timeoutMs <= 0 || cancelWhen || (options.screenshot.isEmpty() && options.installs.empty()))
         return std::nullopt;
     return options;
+}
+
+// The journey of a script file: 0 when every command did what it says, 1
+// when one did not, 2 when the file cannot be read or understood.
+int runScript(QWidget& window, VarnelRootView& root, const QString& path, const QString& shots)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        say(QStringLiteral("FAIL: cannot read the script ") + path);
+        return 2;
+    }
+    QString error;
+    const auto commands = JourneyScript::parse(QString::fromUtf8(file.readAll()), &error);
+    if (!commands) {
+        say(QStringLiteral("FAIL: %1: %2").arg(path, error));
+        return 2;
+    }
+    JourneyScript journey(window, root, shots);
+    return journey.run(*commands) ? 0 : 1;
 }
 
 }  // namespace
@@ -375,7 +409,8 @@ int main(int argc, char** argv)
     if (!options) {
         std::fputs("usage: varnel-e2e-driver [--screenshot FILE.png] [--expect LINE]… [--timeout SECONDS] [--continue]\n"
                    "                         [[--cancel-when REGEX] --install STAGE=ACTION]… [--progress-shots PREFIX]\n"
-                   "                         [--stall-after SECONDS]\n",
+                   "                         [--stall-after SECONDS]\n"
+                   "       varnel-e2e-driver --script FILE [--shots DIR]\n",
                    stderr);
         return 2;
     }
@@ -412,6 +447,8 @@ int main(int argc, char** argv)
     bool probed = false;
     QObject::connect(root, &VarnelRootView::startUpProbeFinished, [&probed] { probed = true; });
     window.show();
+    if (!options->script.isEmpty())
+        return runScript(window, *root, options->script, options->scriptShots);
 
     QElapsedTimer clock;
     clock.start();

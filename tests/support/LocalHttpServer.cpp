@@ -1,12 +1,12 @@
 #include "support/LocalHttpServer.h"
 
-#include <QDir>
 
 #include <httplib.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -115,8 +115,10 @@ LocalHttpServer::~LocalHttpServer()
     // out its timeout (5 s) even after stop(), and a client such as the
     // fetcher's per-thread connection cache keeps it open. Shutting down the
     // server's end of every connection to our port ends those waits at once.
-    for (const QString& entry : QDir(QStringLiteral("/dev/fd")).entryList(QDir::System | QDir::Files)) {
-        const int fd = entry.toInt();
+    // Probing descriptor numbers rather than listing /dev/fd: other threads
+    // close descriptors meanwhile, and a directory listing racing them crashed.
+    const int highest = static_cast<int>(std::min<long>(::sysconf(_SC_OPEN_MAX), 4096));
+    for (int fd = 0; fd < highest; ++fd) {
         sockaddr_in local{}, peer{};
         socklen_t length = sizeof local;
         if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0 && local.sin_family == AF_INET &&

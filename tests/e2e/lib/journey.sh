@@ -72,11 +72,19 @@ expect_journey() {
         "Install Warp (recommended)"; do
         expect_installed "$title"
     done
-    for title in "Install Claude" "Set up a project" "Add SKILLS" "Add MCP servers" "Install Zed" \
+    for title in "Install Claude" "Set up a project" "Add MCP servers" "Install Zed" \
         "Install languages" "Document the setup for your AI agent" "Set up Git with GitHub"; do
         expect_installed "$title"
     done
-    expect_no_output 'result: failure' "no install failed"
+    # The one failure: the fetched skill, whose pinned commit the sim's GitHub cannot hold.
+    if [[ $(printf '%s\n' "$SIM_OUTPUT" | grep -c '^result: failure') == 1 ]] &&
+        printf '%s\n' "$SIM_OUTPUT" | grep -A1000 -Fx "progress: Add SKILLS" | grep -m1 '^result: ' | grep -q '^result: failure'; then
+        pass "no install failed but the fetched skill"
+    else
+        fail "no install failed but the fetched skill" "$(printf '%s\n' "$SIM_OUTPUT" | grep -B3 '^result: failure')"
+    fi
+    expect_line "^output: Couldn't fetch Skill creator from anthropics/skills\.\$" \
+        "…which says so at once instead of hanging"
     expect_line '^read outcome-checklist: ' "the outcome lists its checks"
     expect_no_output 'read outcome-checklist: ✗' "…all of them ticked"
     expect_line '^dialogs\| OK OK $' "the password was asked for and typed for the Command Line Tools and Homebrew"

@@ -144,7 +144,9 @@ http {
             internal;
             return 302 https://objects.githubusercontent.com/github-production-release-asset-2e65be/\$1?response-content-disposition=attachment;
         }
-        location ~ ^/_/github\.com/anthropics/skills(?:\.git)?(/.*)\$ { internal; alias "$site/git/anthropics/skills.git\$1"; }
+        location ~ ^/_/github\.com/anthropics/skills(?:\.git)?(/.*)\$ {
+            internal; proxy_pass http://127.0.0.1:8078/anthropics/skills.git\$1\$is_args\$args;
+        }
         location ~ ^/_/objects\.githubusercontent\.com/github-production-release-asset-2e65be/([^/]+)\$ {
             internal; default_type application/octet-stream; $package_rate $package_reply
         }
@@ -190,6 +192,8 @@ macsim_network() {
     macsim_sample || { echo "macsim: could not write the readiness sample" >&2; return 1; }
     case $network in
     ok | slow)
+        # GitHub's smart HTTP for the skills repository, behind nginx.
+        perl "$MACSIM_LIB/git-http.pl" 8078 "$MACSIM_HOME/site/git" </dev/null >/dev/null 2>>"$MACSIM_LOG/git-http.log" &
         macsim_nginx_config
         printf '%s' "$REPLY" >"$MACSIM_RUN/nginx.conf" || return 1
         nginx -c "$MACSIM_RUN/nginx.conf" -e "$MACSIM_LOG/nginx-error.log" ||

@@ -36,15 +36,6 @@ QString text(const SetupFlowModel& model, QString (SpineCopyProviding::*member)(
     return copy ? (copy->*member)() : QString::fromUtf8(fallback);
 }
 
-QLabel* caption(const QString& text, QWidget* parent, const QString& id = {})
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(id);
-    label->setWordWrap(true);
-    label->setFont(ui::calloutFont());
-    ui::setSecondary(label);
-    return label;
-}
 
 // A screen frame with the step's window title shown above its headline.
 ScreenScaffold* frame(const QString& windowTitle, const QString& headline, const QString& body, const QUrl& article,
@@ -202,7 +193,7 @@ QWidget* SetupWorkflowView::buildSummary()
     auto* content = scaffold->contentLayout();
 
     if (!model_->workflow()) {
-        content->addWidget(caption(QStringLiteral("There is nothing to set up for this product yet."), scaffold,
+        content->addWidget(ui::captionLabel(QStringLiteral("There is nothing to set up for this product yet."), scaffold,
                                    QStringLiteral("diagnosis-empty")));
         content->addStretch();
         return scaffold;
@@ -221,7 +212,7 @@ QWidget* SetupWorkflowView::buildSummary()
     }
     content->addWidget(list);
     if (copy)
-        content->addWidget(caption(copy->diagnosisFooter(), scaffold, QStringLiteral("diagnosis-footer")));
+        content->addWidget(ui::captionLabel(copy->diagnosisFooter(), scaffold, QStringLiteral("diagnosis-footer")));
     content->addStretch();
 
     auto* cont = ui::prominentButton(QStringLiteral("Continue"), QStringLiteral("diagnosis-continue"), scaffold);
@@ -290,10 +281,10 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
     scaffold->setObjectName(QStringLiteral("stage-") + domainID);
     auto* content = scaffold->contentLayout();
     if (screen->footer)
-        content->addWidget(caption(*screen->footer, scaffold));
+        content->addWidget(ui::captionLabel(*screen->footer, scaffold));
 
     if (!policy.isHomebrewIndependent(domainID) && !homebrewAvailable()) {
-        content->addWidget(caption(QStringLiteral("This step installs with Homebrew, which isn't installed yet. "
+        content->addWidget(ui::captionLabel(QStringLiteral("This step installs with Homebrew, which isn't installed yet. "
                                                   "Install Homebrew first, or skip."),
                                    scaffold, QStringLiteral("homebrew-gate")));
         auto* first = ui::prominentButton(QStringLiteral("Install Homebrew first"),
@@ -328,7 +319,7 @@ QWidget* SetupWorkflowView::buildStage(const QString& domainID)
             buttonLine->addStretch();
             row->addLayout(buttonLine);
             if (!explanation.isEmpty())
-                row->addWidget(caption(explanation, scaffold));
+                row->addWidget(ui::captionLabel(explanation, scaffold));
             content->addLayout(row);
             connect(button, &QPushButton::clicked, this, [this, domainID, action] { queueAction(domainID, action); });
         }
@@ -394,7 +385,7 @@ QWidget* SetupWorkflowView::buildInterstitial()
     auto* scaffold = frame(interstitial->windowTitle, interstitial->headline, interstitial->body,
                            product_->urls.article(interstitial->articlePath), nullptr);
     if (interstitial->disclosure)
-        scaffold->contentLayout()->addWidget(caption(*interstitial->disclosure, scaffold));
+        scaffold->contentLayout()->addWidget(ui::captionLabel(*interstitial->disclosure, scaffold));
     auto* cont = ui::prominentButton(interstitial->buttonLabel, QStringLiteral("paid-plan-continue"), scaffold);
     cont->setAccessibleDescription(QStringLiteral("Goes on to check the setup"));
     scaffold->setPrimaryButtons({cont});
@@ -474,7 +465,7 @@ QWidget* SetupWorkflowView::buildOutcome()
     scroll->setWidget(checklist);
     content->addWidget(scroll, 1);
 
-    content->addWidget(caption(QStringLiteral("Next, open your terminal in one of the example projects and type "
+    content->addWidget(ui::captionLabel(QStringLiteral("Next, open your terminal in one of the example projects and type "
                                               "claude (or codex) to start working with an AI agent."),
                                scaffold, QStringLiteral("outcome-agent-suggestion")));
 
@@ -511,7 +502,7 @@ QWidget* SetupWorkflowView::buildOutcome()
     content->addLayout(apps);
 
     if (copy && !copy->outcomeFooter().isEmpty())
-        content->addWidget(caption(copy->outcomeFooter(), scaffold));
+        content->addWidget(ui::captionLabel(copy->outcomeFooter(), scaffold));
 
     auto* question = new QLabel(text(*model_, &SpineCopyProviding::outcomeQuestion), scaffold);
     question->setFont(ui::headlineFont());
@@ -524,7 +515,7 @@ QWidget* SetupWorkflowView::buildOutcome()
     scaffold->setPrimaryButtons({yes});
     // Once answered (the score was already given, so the screen stays), the
     // buttons rest and the screen says the answer was taken.
-    auto* taken = caption(QStringLiteral("Thanks — your answer was recorded."), scaffold,
+    auto* taken = ui::captionLabel(QStringLiteral("Thanks — your answer was recorded."), scaffold,
                           QStringLiteral("outcome-answer-taken"));
     auto showAnswered = [this, yes, notQuite, taken] {
         const bool answered = model_->didReportOutcome();

@@ -7,7 +7,7 @@
 #include "engine/probing/SystemProfile.h"
 #include "engine/remediation/LanguageRemediations.h"
 #include "engine/services/Hosts.h"
-#include "engine/workflow/GitIdentityInput.h"
+#include "engine/remediation/GitIdentityInput.h"
 #include "engine/workflow/SetupFlowModel.h"
 #include "ui/AppEnvironment.h"
 #include "ui/SpecialStageSelections.h"
@@ -26,15 +26,6 @@ namespace {
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 
-QLabel* note(const QString& text, QWidget* parent, const QString& id = {})
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(id);
-    label->setWordWrap(true);
-    label->setFont(ui::calloutFont());
-    ui::setSecondary(label);
-    return label;
-}
 
 
 // A key typed with blanks around it is the key; one of blanks only is no key.
@@ -157,7 +148,7 @@ SpecialStageLayout::Choice SpecialStageLayout::addChoice(QVBoxLayout* layout, co
     group->setSpacing(ui::spacing::hairline);
     group->addWidget(box);
     for (const QString& line : notes) {
-        QLabel* label = note(line, this);
+        QLabel* label = ui::captionLabel(line, this);
         label->setContentsMargins(ui::checkboxTextIndent(box), 0, 0, 0);
         group->addWidget(label);
     }
@@ -239,7 +230,7 @@ void SpecialStageLayout::buildLanguages(QVBoxLayout* layout)
         const std::optional<QString> caption = detector.detect(language).caption();
         ui::describe(box, language.displayName(), caption.value_or(s("Tick to install it")));
         if (caption) {
-            QLabel* label = note(*caption, this, QStringLiteral("lang-note-") + language.rawValue());
+            QLabel* label = ui::captionLabel(*caption, this, QStringLiteral("lang-note-") + language.rawValue());
             label->setContentsMargins(ui::checkboxTextIndent(box), 0, 0, 0);
             group->addWidget(label);
         }
@@ -400,12 +391,12 @@ void SpecialStageLayout::buildGit(QVBoxLayout* layout)
     };
     field(QStringLiteral("git-name"), s("Your name"), s("Your name"), selections_.gitName);
     field(QStringLiteral("git-email"), s("Your email"), s("you@example.com"), selections_.gitEmail);
-    gitError_ = note(QString(), this, QStringLiteral("git-error"));
+    gitError_ = ui::captionLabel(QString(), this, QStringLiteral("git-error"));
     ui::setError(gitError_);
     gitError_->hide();
     layout->addWidget(gitError_);
     if (model_.probes() && model_.probes()->gitIdentitySet)
-        layout->addWidget(note(s("Your Git name and email are already set. Sign in to GitHub to finish."), this,
+        layout->addWidget(ui::captionLabel(s("Your Git name and email are already set. Sign in to GitHub to finish."), this,
                                QStringLiteral("git-identity-set")));
     layout->addWidget(ui::linkLabel(s("Create a GitHub account →"), QUrl(hosts::githubSite() + s("/signup")), this,
                                     QStringLiteral("github-signup")));

@@ -104,6 +104,16 @@ void setSecondary(QLabel* label)
     });
 }
 
+QLabel* captionLabel(const QString& text, QWidget* parent, const QString& accessibilityID)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(accessibilityID);
+    label->setWordWrap(true);
+    label->setFont(calloutFont());
+    setSecondary(label);
+    return label;
+}
+
 void setError(QLabel* label)
 {
     styleFromPalette(label, [](const QPalette& p) {

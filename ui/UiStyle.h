@@ -60,6 +60,8 @@ QString css(const QColor& color);
 void styleFromPalette(QWidget* widget, const std::function<QString(const QPalette&)>& sheet);
 // A label in the secondary text colour.
 void setSecondary(QLabel* label);
+// A wrapped caption under a control or a line: callout size, secondary colour.
+QLabel* captionLabel(const QString& text, QWidget* parent, const QString& accessibilityID = {});
 // A label saying what is wrong, in the system's red.
 void setError(QLabel* label);
 

@@ -9,6 +9,7 @@
 #include "engine/remediation/AdoptiumAPI.h"
 #include "engine/remediation/BrewRunner.h"
 #include "engine/remediation/CaskRecoveryPolicy.h"
+#include "engine/remediation/GitIdentityInput.h"
 #include "engine/remediation/HomebrewInstaller.h"
 #include "engine/remediation/InstallTranscript.h"
 #include "engine/remediation/PrivilegedExecutor.h"
@@ -213,10 +214,7 @@ std::optional<QString> SetupRemediationRunner::refusal(const SetupRemediation& r
 {
     if (remediation.kind() != Case::configureGit)
         return std::nullopt;
-    const auto breaksLine = [](const QString& value) {
-        return value.contains(u'\n') || value.contains(u'\r');
-    };
-    if (breaksLine(remediation.gitName()) || breaksLine(remediation.gitEmail()))
+    if (GitIdentityInput::breaksLines(remediation.gitName()) || GitIdentityInput::breaksLines(remediation.gitEmail()))
         return s(u"Your Git name and email must each fit on one line. Remove the line break and try again \u2014 "
                  u"nothing was changed.");
     return std::nullopt;

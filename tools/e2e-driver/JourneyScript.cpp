@@ -118,7 +118,17 @@ constexpr Syntax kSyntax[] = {
     {"timeout", 1, 1},
 };
 
-QString stepName(const SetupFlowModel::Step& step)
+SetupActionProgressView* visibleProgress(QWidget& window)
+{
+    for (auto* view : window.findChildren<SetupActionProgressView*>())
+        if (view->isVisible())
+            return view;
+    return nullptr;
+}
+
+}  // namespace
+
+QString JourneyScript::stepName(const SetupFlowModel::Step& step)
 {
     using Kind = SetupFlowModel::Step::Kind;
     switch (step.kind) {
@@ -134,16 +144,6 @@ QString stepName(const SetupFlowModel::Step& step)
     }
     return QStringLiteral("unknown");
 }
-
-SetupActionProgressView* visibleProgress(QWidget& window)
-{
-    for (auto* view : window.findChildren<SetupActionProgressView*>())
-        if (view->isVisible())
-            return view;
-    return nullptr;
-}
-
-}  // namespace
 
 JourneyScript::JourneyScript(QWidget& window, VarnelRootView& root, QString shotsDir)
     : window_(window), root_(root), shotsDir_(std::move(shotsDir))

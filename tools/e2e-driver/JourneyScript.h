@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/workflow/SetupFlowModel.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -49,6 +51,10 @@ public:
 
     // Runs the commands in order; false at the first that fails.
     bool run(const std::vector<Command>& commands);
+
+    // A workflow step as scripts and the driver's reports name it
+    // ("stage clt", "keep going gate", "outcome").
+    static QString stepName(const SetupFlowModel::Step& step);
 
 private:
     bool execute(const Command& command);

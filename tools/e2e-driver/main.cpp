@@ -173,23 +173,6 @@ bool saveShot(QWidget* window, const QString& file)
     return saved;
 }
 
-QString stepName(const SetupFlowModel::Step& step)
-{
-    using Kind = SetupFlowModel::Step::Kind;
-    switch (step.kind) {
-    case Kind::loading: return QStringLiteral("loading");
-    case Kind::diagnosisSummary: return QStringLiteral("diagnosis summary");
-    case Kind::readinessWarning: return QStringLiteral("readiness warning");
-    case Kind::stage: return QStringLiteral("stage ") + step.domainID;
-    case Kind::interstitial: return QStringLiteral("interstitial");
-    case Kind::verifying: return QStringLiteral("verifying");
-    case Kind::keepGoingGate: return QStringLiteral("keep going gate");
-    case Kind::outcome: return QStringLiteral("outcome");
-    case Kind::nps: return QStringLiteral("nps");
-    }
-    return QStringLiteral("unknown");
-}
-
 struct Install {
     QString stage;
     QString action;
@@ -252,13 +235,13 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
         return false;
     for (int skipped = 0; model.step() != target; ++skipped) {
         if (model.step().kind != SetupFlowModel::Step::Kind::stage || skipped > 20) {
-            say(QStringLiteral("FAIL: the workflow shows %1, not the stage %2").arg(stepName(model.step()), step.stage));
+            say(QStringLiteral("FAIL: the workflow shows %1, not the stage %2").arg(JourneyScript::stepName(model.step()), step.stage));
             return false;
         }
-        const QString from = stepName(model.step());
+        const QString from = JourneyScript::stepName(model.step());
         if (!press(window, QStringLiteral("stage-skip"), timeout))
             return false;
-        if (!waitFor([&] { return !model.isBusy() && stepName(model.step()) != from; }, timeout)) {
+        if (!waitFor([&] { return !model.isBusy() && JourneyScript::stepName(model.step()) != from; }, timeout)) {
             say(QStringLiteral("FAIL: Skip did not leave the ") + from);
             return false;
         }
@@ -331,7 +314,7 @@ bool install(QWidget* window, SetupWorkflowView& workflow, const Install& step, 
         say(QStringLiteral("FAIL: the Mac was not probed again after the install"));
         return false;
     }
-    say(QStringLiteral("step: ") + stepName(model.step()));
+    say(QStringLiteral("step: ") + JourneyScript::stepName(model.step()));
     if (const WorkflowStep* stage = model.stepFor(step.stage))
         say(QStringLiteral("stage %1: %2").arg(step.stage, toString(stage->stage->diagnosis().classification)));
     return true;

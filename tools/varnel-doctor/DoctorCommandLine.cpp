@@ -1,6 +1,6 @@
 #include "tools/varnel-doctor/DoctorCommandLine.h"
 
-#include "engine/workflow/GitIdentityInput.h"
+#include "engine/remediation/GitIdentityInput.h"
 
 namespace varnel {
 

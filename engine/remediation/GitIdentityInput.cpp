@@ -1,4 +1,4 @@
-#include "engine/workflow/GitIdentityInput.h"
+#include "engine/remediation/GitIdentityInput.h"
 
 namespace varnel {
 
